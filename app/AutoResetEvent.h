@@ -1,0 +1,27 @@
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+// An event that one waiter consumes: Wait returns once per Set.
+class AutoResetEvent {
+public:
+    void Set()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        signalled_ = true;
+        changed_.notify_one();
+    }
+
+    void Wait()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return signalled_; });
+        signalled_ = false;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool signalled_ = false;
+};

@@ -1,0 +1,71 @@
+#include "app/EventLog.h"
+
+#include "platform/ExecutablePath.h"
+
+namespace {
+
+const char* PrefixFor(int level)
+{
+    switch (level) {
+    case 0:
+        return "   Notify : ";
+    case 1:
+        return "(!)Error : ";
+    default:
+        return "Unlabel record : ";
+    }
+}
+
+}  // namespace
+
+EventLog::EventLog() { Open(LogPathFor(platform::ExecutablePath())); }
+
+EventLog::EventLog(const std::string& logPath) { Open(logPath); }
+
+void EventLog::Open(const std::string& logPath)
+{
+    if (logPath.empty())
+        return;
+    file_ = std::fopen(logPath.c_str(), "w");
+    if (file_ != nullptr)
+        Write(0, "Application has run");
+}
+
+std::string EventLog::LogPathFor(const std::string& executablePath)
+{
+    if (executablePath.empty())
+        return std::string();
+    const std::size_t slash = executablePath.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = executablePath.find_last_of('.');
+    // A leading dot names a hidden file rather than starting an extension.
+    if (dot == std::string::npos || dot <= nameStart)
+        return executablePath + ".log";
+    return executablePath.substr(0, dot) + ".log";
+}
+
+void EventLog::Write(int level, const char* text)
+{
+    if (file_ == nullptr)
+        return;
+    std::fputs(PrefixFor(level), file_);
+    std::fputs(text, file_);
+    std::fputc('\n', file_);
+    std::fflush(file_);
+}
+
+void EventLog::WriteValue(int level, const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    Write(level, text);
+}
+
+const char* EventLog::WriteError(int level, const char* text, const char* userText)
+{
+    Write(level, text);
+    const char* previous = userText_;
+    if (userText_ == nullptr)
+        userText_ = userText;
+    return previous;
+}

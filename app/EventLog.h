@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// A plain-text trace of the run beside the executable, truncated at every start, and
+// the first error text meant for the user.
+class EventLog {
+public:
+    // Opens the log for the running executable.
+    EventLog();
+    // Opens the log at the given path (empty: no file).
+    explicit EventLog(const std::string& logPath);
+
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+
+    // level 0 is a notice, 1 an error, anything else an unlabelled record.
+    void Write(int level, const char* text);
+    // format holds a single %g conversion.
+    void WriteValue(int level, const char* format, double value);
+    // Writes the record, then keeps userText when no user text is kept yet; returns the
+    // text that was kept before. The texts are constants and are not copied.
+    const char* WriteError(int level, const char* text, const char* userText);
+    const char* UserErrorText() const { return userText_; }
+
+    bool IsOpen() const { return file_ != nullptr; }
+
+    // The executable's path with its extension replaced by ".log", or ".log" appended
+    // when its name has no extension.
+    static std::string LogPathFor(const std::string& executablePath);
+
+private:
+    void Open(const std::string& logPath);
+
+    std::FILE* file_ = nullptr;
+    const char* userText_ = nullptr;
+};

@@ -1,0 +1,179 @@
+#include "app/RenderThread.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "app/ApplicationState.h"
+#include "app/AutoResetEvent.h"
+#include "app/ProcessObjects.h"
+#include "app/ScreenSaverHost.h"
+#include "platform/Clock.h"
+#include "platform/GLBinding.h"
+#include "platform/MessageBox.h"
+#include "platform/OpenGL.h"
+#include "sound/SoundManager.h"
+
+ApplicationState TheApplicationState;
+
+namespace {
+
+const char* const kInitializationFailed = "Error of initialization";
+
+// Allocates and constructs one scene object, storing it at once so that teardown
+// finds it even when it is not ready.
+template <typename T>
+bool BuildSceneObject(T*& slot, const char* failureRecord)
+{
+    slot = new (std::nothrow) T();
+    if (slot != nullptr && slot->IsReady())
+        return true;
+    if (failureRecord != nullptr)
+        TheEventLog.WriteError(1, failureRecord, kInitializationFailed);
+    return false;
+}
+
+}  // namespace
+
+std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
+{
+    ApplicationState& state = TheApplicationState;
+    switch (event.message) {
+    case platform::WindowMessage::Create:
+        TheEventLog.Write(0, "Run looping thread");
+        state.finishedEvent = new AutoResetEvent();
+        state.renderThread = new std::thread(RenderThreadMain, event.window);
+        state.renderThread->detach();
+        break;
+    case platform::WindowMessage::Destroy:
+        if (state.stopFlag.load() == 0)
+            state.stopFlag.store(1);
+        if (state.finishedEvent != nullptr)
+            state.finishedEvent->Wait();
+        TheEventLog.WriteValue(0, "FPS = %g", TheFpsMeter.AverageFps());
+        break;
+    case platform::WindowMessage::User:
+        if (TheEventLog.UserErrorText() != nullptr)
+            platform::ShowMessageBox("Screen saver", TheEventLog.UserErrorText());
+        platform::DestroySaverWindow(event.window);
+        break;
+    default:
+        break;
+    }
+    return DefScreenSaverProc(event);
+}
+
+int RenderThreadMain(platform::WindowHandle window)
+{
+    ApplicationState& state = TheApplicationState;
+    TheEventLog.Write(0, "Zentharis screensaver");
+    TheEventLog.Write(0, "Version: 1.0");
+    const bool overlayOn = EnableFPS.Value() != 0;
+    std::uint32_t previousTick = platform::TickCount();
+    TheEventLog.Write(0, "Start common initialization");
+
+    if (InitVideo(window) != 0) {
+        TheEventLog.WriteError(0, "Error of common initialization", kInitializationFailed);
+    } else {
+        while (state.stopFlag.load(std::memory_order_relaxed) == 0) {
+            const std::uint32_t tick = platform::TickCount();
+            const std::uint32_t elapsed = tick - previousTick;  // unsigned: right across the wrap
+            previousTick = tick;
+            RenderFrame(elapsed);
+            if (overlayOn)
+                TheFpsMeter.DrawOverlay(state.surface);
+            platform::SwapGLBuffers(state.surface);
+        }
+    }
+
+    TheEventLog.Write(0, "Start common uninstall");
+    DestroyScene();
+    if (state.hasGLContext)
+        platform::DeleteGLContext(state.surface);
+    state.hasGLContext = false;
+    platform::CloseGLSurface(state.surface);
+    state.surface = nullptr;
+    delete state.soundManager;
+    state.soundManager = nullptr;
+    TheEventLog.Write(0, "Common uninstall has finished properly");
+    state.finishedEvent->Set();
+
+    if (state.stopFlag.load() == 0)
+        platform::SendUserMessage(window);
+    return 0;
+}
+
+int InitVideo(platform::WindowHandle window)
+{
+    ApplicationState& state = TheApplicationState;
+    std::srand(static_cast<unsigned>(platform::CalendarSeconds()));
+
+    state.soundManager = new (std::nothrow) SoundManager(window);
+    if (state.soundManager == nullptr || !state.soundManager->IsReady()) {
+        TheEventLog.WriteError(1, "SoundManager initialization is failed",
+                               "Sorry, this application requires DirectX 8.0 or later");
+        return 1;
+    }
+    TheEventLog.Write(0, "SoundManager has been created");
+
+    state.window = window;
+    state.surface = platform::OpenGLSurface(window);
+    if (state.surface == nullptr || !platform::CreateGLContext(state.surface))
+        return 1;
+    state.hasGLContext = true;
+    TheEventLog.Write(0, "Context for OpenGL has been created");
+    platform::MakeGLContextCurrent(state.surface);
+
+    if (glewInit() != GLEW_OK)
+        return 1;
+    TheEventLog.Write(0, "GLEW initialized");
+    if (!GLEW_VERSION_2_0) {
+        TheEventLog.WriteError(1, "Can not initialize OpenGL 2.0", "Sorry, this application requires OpenGL 2.0");
+        return 1;
+    }
+    TheEventLog.Write(0, "OpenGL 2.0 is found");
+    if (!platform::HasSwapControl(state.surface))
+        return 1;
+    TheEventLog.Write(0, "WGLEW_EXT_swap_control extension is found");
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(21.0, 1.3333333, 0.01, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.0, 0.0, 4.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_AUTO_NORMAL);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+
+    platform::SetSwapInterval(state.surface, EnableVSync.Value());
+    TheEventLog.Write(0, "VSYNC has been setted properly");
+    TheEventLog.Write(0, "Video initialization has finished successfully");
+    TheEventLog.Write(0, "Start scene initialization");
+
+    if (BuildScene() != 0)
+        return 1;
+    TheEventLog.Write(0, "Scene has been initialized successfully");
+    return 0;
+}
+
+int BuildScene()
+{
+    // Scene objects join here in their construction order as they are built:
+    // SceneSoundClass, WingedCreature, Horizon, FlowersHolder, TentaclesHolder,
+    // FormlessPlanet.
+    return 0;
+}
+
+void RenderFrame(std::uint32_t elapsedMs)
+{
+    (void)elapsedMs;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void DestroyScene()
+{
+    // Destruction order: Horizon, FlowersHolder, TentaclesHolder, FormlessPlanet,
+    // the scene sound, the WingedCreature.
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+
+// The saver window and its message loop. The platform turns its native events into
+// WindowEvents and hands every one to the program's window procedure on the window
+// thread; the host's rules (app/) decide what they mean.
+namespace platform {
+
+// An X window id or a Windows window handle; 0 is none.
+using WindowHandle = std::uintptr_t;
+
+enum class WindowMessage {
+    Create,        // the window exists; first message
+    Destroy,       // the window is going away; last message
+    User,          // sent from another thread with SendUserMessage
+    Close,         // a request to close (PostCloseMessage)
+    SetText,       // someone tries to change the title
+    Paint,
+    ShowWindow,    // wParam 1 shown, 0 hidden
+    SetCursor,
+    ActivateApp,   // wParam 1 activated, 0 deactivated
+    KeyDown,
+    SysKeyDown,
+    MouseMove,     // the event's own coordinates are not used: read CursorPosition
+    LeftButtonDown,
+    RightButtonDown,
+    MiddleButtonDown,
+    PowerBroadcast,
+    Help,
+    ContextMenu,
+    Other,
+};
+
+struct WindowEvent {
+    WindowHandle window = 0;
+    WindowMessage message = WindowMessage::Other;
+    std::intptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+};
+
+// The program's window procedure; its result is the message's result.
+using WindowProcedure = std::intptr_t (*)(const WindowEvent& event);
+
+bool WindowExists(WindowHandle window);
+WindowHandle ForegroundWindow();
+
+// Creates the saver window (full screen when parent is 0, else a child filling parent),
+// runs the message loop until the window is destroyed, and returns the exit value
+// (0 when no window could be created). A second full-screen saver raises the first
+// and returns 0 without a window.
+int RunSaverWindow(WindowHandle parent, WindowProcedure procedure);
+
+// Thread-safe: queues a Close message for the window.
+void PostCloseMessage(WindowHandle window);
+
+// Window thread: destroys the window (its Destroy message is delivered first).
+void DestroySaverWindow(WindowHandle window);
+
+// Any other thread: delivers a User message on the window thread and returns after
+// the procedure has handled it (or at once when the window is gone).
+void SendUserMessage(WindowHandle window);
+
+// Pointer position in screen coordinates; false when unknown.
+bool CursorPosition(int* x, int* y);
+
+void HideCursor(WindowHandle window);
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Persistent text values, one key per product (the registry on Windows, a text file
+// under the user's configuration folder elsewhere).
+namespace platform {
+
+using StoredTexts = std::vector<std::pair<std::string, std::string>>;
+
+// keyPath is "Software\<maker>\<product>". Returns 0 and every stored value, or -1 when
+// the key does not exist or cannot be read.
+int ReadStoredTexts(const std::string& keyPath, StoredTexts* out);
+
+// Replaces the key's values with texts, atomically. Returns 0, or -1 when the key cannot
+// be created or written (the old values then stay as they were).
+int WriteStoredTexts(const std::string& keyPath, const StoredTexts& texts);
+
+// Where the key lives, for messages and tests.
+std::string StoredTextsLocation(const std::string& keyPath);
+
+}  // namespace platform

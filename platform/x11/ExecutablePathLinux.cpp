@@ -1,0 +1,23 @@
+#include "platform/ExecutablePath.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace platform {
+
+std::string ExecutablePath()
+{
+    // readlink does not say when it truncated: grow until the path fits.
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            return std::string();
+        if (static_cast<std::size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace platform

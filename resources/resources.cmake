@@ -1,0 +1,15 @@
+# Hand-written resources. Generated pictures, sounds and model data are declared
+# by the generators' own rules in tools/*.cmake.
+set(ZEN_SHADERS ${CMAKE_SOURCE_DIR}/resources/shaders)
+zen_add_resource(Shaders 110 ${ZEN_SHADERS}/CreatureWrinkles.frag)
+zen_add_resource(Shaders 111 ${ZEN_SHADERS}/CreatureScale.frag)
+zen_add_resource(Shaders 112 ${ZEN_SHADERS}/CreatureEyes.frag)
+zen_add_resource(Shaders 113 ${ZEN_SHADERS}/CreatureHorns.frag)
+zen_add_resource(Shaders 114 ${ZEN_SHADERS}/CreatureRibbon.vert)
+zen_add_resource(Shaders 124 ${ZEN_SHADERS}/FlowerStalk.frag)
+zen_add_resource(Shaders 125 ${ZEN_SHADERS}/FlowerStalk.vert)
+zen_add_resource(Shaders 128 ${ZEN_SHADERS}/FlowerFruit.frag)
+zen_add_resource(Shaders 129 ${ZEN_SHADERS}/FlowerFruit.vert)
+zen_add_resource(Shaders 144 ${ZEN_SHADERS}/Tentacle.frag)
+zen_add_resource(Shaders 145 ${ZEN_SHADERS}/Tentacle.vert)
+zen_add_resource(String 1 ${CMAKE_SOURCE_DIR}/resources/strings/Description.txt)

@@ -1,0 +1,5 @@
+// Placeholder until the real program is written.
+void main()
+{
+    gl_FragColor = vec4(1.0, 0.0, 1.0, 1.0);
+}

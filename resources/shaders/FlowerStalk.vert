@@ -1,0 +1,5 @@
+// Placeholder until the real program is written.
+void main()
+{
+    gl_Position = ftransform();
+}

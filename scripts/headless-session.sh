@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Inside Xvfb: runs the saver, records its sound and takes screenshots, then closes it
+# with a key press as a user would.
+set -euo pipefail
+exe="$1"
+out="$2"
+rm -f "$out"/shot-*.png "$out/soundtrack.wav"
+
+# OpenAL Soft's wave output records what the saver plays.
+cat > "$out/alsoft.conf" <<CONF
+[general]
+drivers=wave
+frequency=44100
+channels=stereo
+sample-type=int16
+hrtf=false
+[wave]
+file=$out/soundtrack.wav
+CONF
+export ALSOFT_CONF="$out/alsoft.conf"
+
+"$exe" /s &
+saver=$!
+for second in 3 6 10 14 18; do
+  sleep $(( second - ${previous:-0} ))
+  previous=$second
+  if ! kill -0 "$saver" 2> /dev/null; then
+    echo "The saver ended early; see build/zentharis.log" >&2
+    break
+  fi
+  import -window root "$out/shot-$(printf %02d "$second")s.png"
+  echo "wrote out/shot-$(printf %02d "$second")s.png"
+done
+xdotool key space 2> /dev/null || true
+status=0
+wait "$saver" || status=$?
+cp -f "$(dirname "$exe")/zentharis.log" "$out/zentharis.log" 2> /dev/null || true
+[[ -f "$out/soundtrack.wav" ]] && echo "wrote out/soundtrack.wav"
+echo "saver exited with $status; log in out/zentharis.log"
+exit "$status"

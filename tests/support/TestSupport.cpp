@@ -1,0 +1,22 @@
+#include "tests/support/TestSupport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+std::string MakeTestFolder(const std::string& name)
+{
+    const std::filesystem::path folder = std::filesystem::path(ZEN_BUILD_DIR) / "test-work" / name;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
