@@ -31,7 +31,14 @@ Vector3 Vector3::RotateAroundAxis(const Vector3& axis, double angle) const
                    (t * u.x * u.z - s * u.y) * x + (t * u.y * u.z + s * u.x) * y + (c + t * u.z * u.z) * z);
 }
 
-double RandomUnit() { return RandomUnitFromDraw(std::rand()); }
+int RandomDraw()
+{
+    // The high bits: the low ones of some generators are the least random.
+    constexpr unsigned long kSpan = static_cast<unsigned long>(RAND_MAX) + 1ul;
+    return static_cast<int>(static_cast<unsigned long>(std::rand()) / (kSpan / 32768ul));
+}
+
+double RandomUnit() { return RandomUnitFromDraw(RandomDraw()); }
 
 TransformationMatrix MakeTransformationMatrix(const Vector3& a, const Vector3& b, const Vector3& c,
                                               const Vector3& translation, double scale)

@@ -75,11 +75,15 @@ inline Vector3 Cross(const Vector3& a, const Vector3& b)
     return Vector3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
 }
 
-// Uniform in [0, 1], both ends included: rand() / 32767 from the C library's single
-// process-wide generator.
+// One draw of the C library's single process-wide generator (seeded with srand),
+// brought to 0 ... 32767 whatever the library's RAND_MAX: every random choice of the
+// scene is made from these draws.
+int RandomDraw();
+
+// Uniform in [0, 1], both ends included: RandomDraw() / 32767.
 double RandomUnit();
 
-// The mapping RandomUnit applies to one rand() result.
+// The mapping RandomUnit applies to one draw.
 inline double RandomUnitFromDraw(int draw) { return draw * 3.0518509475997192e-05; }
 
 // Sixteen floats in OpenGL's column-major order.
