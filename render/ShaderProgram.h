@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+
+// GLSL programs built from the "Shaders" resources of the executable.
+
+// One shader text, pointing straight into the embedded resource (NUL-terminated, no
+// copy). Count is 1 when the text was found and -1 when it was not.
+class ShaderSource {
+public:
+    explicit ShaderSource(int id);
+    ~ShaderSource();
+    ShaderSource(const ShaderSource&) = delete;
+    ShaderSource& operator=(const ShaderSource&) = delete;
+
+    bool IsLoaded() const { return count_ != -1; }
+    const char* const* Texts() const { return texts_; }
+    int Count() const { return count_; }
+
+private:
+    const char** texts_ = nullptr;
+    int count_ = -1;
+};
+
+// Builds and links a program from a vertex and a fragment shader resource (an id of 0
+// skips that stage). 0 on success with *program set; 1 on any failure with *program
+// untouched. No message is written.
+int CreateShaderProgram(int vertexId, int fragmentId, unsigned int* program);
+
+// The same from texts in memory (null skips that stage).
+int CreateShaderProgramFromTexts(const char* vertexText, const char* fragmentText, unsigned int* program);
+
+// Location of an attribute that the linker may have dropped because the linked program
+// never reads it (a fragment shader that ignores the varying fed from it). -1 then
+// means "unused", not failure: callers test only the attributes their shaders need and
+// pass the others to the two functions below, which skip -1.
+int FindOptionalAttribute(unsigned int program, const char* name);
+
+// glVertexAttribPointer for `components` floats, not normalised, stride 0, at byteOffset
+// into the bound array buffer; nothing for location -1.
+void SetAttributeBlock(int location, int components, std::size_t byteOffset);
+// glEnableVertexAttribArray; nothing for location -1.
+void EnableAttribute(int location);
