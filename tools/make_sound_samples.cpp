@@ -108,12 +108,13 @@ std::vector<double> WingFlutter()
     double beatPhase = 0.0;
     double airLow = 0.0;
     double airBand = 0.0;
+    double airSoft = 0.0;
     for (int i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / kRate;
         // The beat slows a little as the flutter fades, as wings do when gliding out.
         const double beatRate = 34.0 - 8.0 * (t / end);
         beatPhase += 2.0 * kPi * beatRate / kRate;
-        const double beat = std::pow(0.5 - 0.5 * std::cos(beatPhase), 3.0);
+        const double beat = std::pow(0.5 - 0.5 * std::cos(beatPhase), 2.0);
 
         // A buzzing body: a low tone rich in harmonics, and rushing air.
         double buzz = 0.0;
@@ -121,8 +122,10 @@ std::vector<double> WingFlutter()
             buzz += std::sin(2.0 * kPi * 118.0 * harmonic * t + 0.7 * harmonic) / harmonic;
         const double white = noise.Signed();
         airLow += 0.25 * (white - airLow);
-        airBand = 0.6 * airBand + (white - airLow);
-        const double body = 0.55 * buzz + 0.9 * airBand;
+        // Rushing air: the noise above about 1.8 kHz, softened twice so no hiss is left.
+        airBand += 0.35 * ((white - airLow) - airBand);
+        airSoft += 0.35 * (airBand - airSoft);
+        const double body = 0.55 * buzz + 1.6 * airSoft;
 
         double envelope;
         if (t < attackEnd)
