@@ -33,3 +33,19 @@ int StoredOptionsParameter_paths::SaveToText(std::string* text) const
     }
     return 0;
 }
+
+std::size_t StoredOptionsParameter_paths::TotalLength() const
+{
+    std::size_t total = 0;
+    for (const PictureEntry& entry : entries_)
+        total += entry.path.size() + 1;
+    return total;
+}
+
+int StoredOptionsParameter_paths::AddPath(const PictureEntry& entry)
+{
+    if (TotalLength() + entry.path.size() + 1 > kMaxTotalLength)
+        return 1;
+    entries_.push_back(entry);
+    return 0;
+}

@@ -22,6 +22,13 @@ public:
     Entries& GetEntries() { return entries_; }
     void Clear() { entries_.clear(); }
 
+    // The sum over all entries of (path length + 1) stays at or below this.
+    static constexpr std::size_t kMaxTotalLength = 2047;
+    // Appends the entry and returns 0, or returns 1 and changes nothing when the
+    // collection would exceed kMaxTotalLength.
+    int AddPath(const PictureEntry& entry);
+    std::size_t TotalLength() const;
+
 private:
     Entries entries_;
 };

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Folder enumeration and file identity (the directory API here, FindFirstFile on
+// Windows).
+namespace platform {
+
+// The separator put between a folder path and an item name.
+extern const char kPathSeparator;
+
+struct FolderItem {
+    std::string name;
+    bool isFolder = false;  // links are followed: a link to a folder is a folder
+};
+
+// Every item of the folder except "." and "..", in the order the system gives them.
+// Items that vanish or whose links lead nowhere are left out. False (items empty)
+// when the folder cannot be read.
+bool ListFolder(const std::string& path, std::vector<FolderItem>* items);
+
+// What makes a folder the same folder whatever path leads to it (links included).
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t node = 0;
+
+    bool operator<(const FileIdentity& other) const
+    {
+        return device != other.device ? device < other.device : node < other.node;
+    }
+    bool operator==(const FileIdentity& other) const { return device == other.device && node == other.node; }
+};
+
+// False when the path does not exist or cannot be examined.
+bool IdentifyFile(const std::string& path, FileIdentity* identity);
+
+}  // namespace platform

@@ -1,0 +1,271 @@
+#include "platform/ImageDecoder.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <stb_image_resize.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+enum class PictureFormat { None, Bmp, Gif, Jpeg, Png };
+
+// The decoders keep no state between calls, but one at a time keeps SDL's
+// lazily loaded codecs and error text out of each other's way.
+std::mutex decodeLock;
+
+std::uint32_t BigEndian16(const std::uint8_t* p) { return (std::uint32_t(p[0]) << 8) | p[1]; }
+std::uint32_t BigEndian32(const std::uint8_t* p) { return (BigEndian16(p) << 16) | BigEndian16(p + 2); }
+std::uint32_t LittleEndian16(const std::uint8_t* p) { return (std::uint32_t(p[1]) << 8) | p[0]; }
+std::uint32_t LittleEndian32(const std::uint8_t* p) { return (LittleEndian16(p + 2) << 16) | LittleEndian16(p); }
+
+bool ReadExactly(SDL_RWops* stream, void* buffer, std::size_t size)
+{
+    return SDL_RWread(stream, buffer, 1, size) == size;
+}
+
+int ReadByte(SDL_RWops* stream)
+{
+    std::uint8_t byte;
+    return ReadExactly(stream, &byte, 1) ? byte : -1;
+}
+
+bool SkipBytes(SDL_RWops* stream, std::int64_t count) { return SDL_RWseek(stream, count, RW_SEEK_CUR) >= 0; }
+
+// GIF: the logical screen and the first image's own size, both of which the
+// decoder allocates from.
+bool ProbeGif(SDL_RWops* stream, const std::uint8_t* header, std::int64_t* width, std::int64_t* height)
+{
+    *width = LittleEndian16(header + 6);
+    *height = LittleEndian16(header + 8);
+    if (SDL_RWseek(stream, 13, RW_SEEK_SET) < 0)
+        return false;
+    if (header[10] & 0x80) {
+        if (!SkipBytes(stream, 3 * (2 << (header[10] & 7))))
+            return false;
+    }
+    for (;;) {
+        const int block = ReadByte(stream);
+        if (block == 0x2C) {
+            std::uint8_t descriptor[9];
+            if (!ReadExactly(stream, descriptor, sizeof descriptor))
+                return false;
+            const std::int64_t frameWidth = LittleEndian16(descriptor + 4);
+            const std::int64_t frameHeight = LittleEndian16(descriptor + 6);
+            if (frameWidth * frameHeight > *width * *height) {
+                *width = frameWidth;
+                *height = frameHeight;
+            }
+            return frameWidth > 0 && frameHeight > 0;
+        }
+        if (block != 0x21 || ReadByte(stream) < 0)
+            return false;  // the trailer, an unknown block or the end of the file: no picture
+        for (int size = ReadByte(stream); size != 0; size = ReadByte(stream)) {
+            if (size < 0 || !SkipBytes(stream, size))
+                return false;
+        }
+    }
+}
+
+// JPEG: the first start-of-frame segment before the scan.
+bool ProbeJpeg(SDL_RWops* stream, std::int64_t* width, std::int64_t* height)
+{
+    if (SDL_RWseek(stream, 2, RW_SEEK_SET) < 0)
+        return false;
+    for (;;) {
+        int marker = ReadByte(stream);
+        if (marker != 0xFF)
+            return false;
+        while (marker == 0xFF)
+            marker = ReadByte(stream);
+        if (marker < 0 || marker == 0xD9 || marker == 0xDA)
+            return false;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue;  // markers without a length
+        std::uint8_t length[2];
+        if (!ReadExactly(stream, length, 2) || BigEndian16(length) < 2)
+            return false;
+        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                                  marker != 0xCC;
+        if (startOfFrame) {
+            std::uint8_t frame[5];
+            if (!ReadExactly(stream, frame, sizeof frame))
+                return false;
+            *height = BigEndian16(frame + 1);
+            *width = BigEndian16(frame + 3);
+            return true;
+        }
+        if (!SkipBytes(stream, BigEndian16(length) - 2))
+            return false;
+    }
+}
+
+// Tells the format by the file's first bytes, never by its name, and reads the size
+// the header claims.
+PictureFormat Probe(SDL_RWops* stream, std::int64_t* width, std::int64_t* height)
+{
+    std::uint8_t header[26] = {};
+    const std::size_t got = SDL_RWread(stream, header, 1, sizeof header);
+    PictureFormat format = PictureFormat::None;
+    bool known = false;
+    *width = *height = 0;
+    if (got >= 24 && BigEndian32(header) == 0x89504E47 && BigEndian32(header + 4) == 0x0D0A1A0A &&
+        BigEndian32(header + 12) == 0x49484452) {
+        format = PictureFormat::Png;
+        *width = BigEndian32(header + 16);
+        *height = BigEndian32(header + 20);
+        known = true;
+    } else if (got >= 13 && std::memcmp(header, "GIF8", 4) == 0 && (header[4] == '7' || header[4] == '9') &&
+               header[5] == 'a') {
+        format = PictureFormat::Gif;
+        known = ProbeGif(stream, header, width, height);
+    } else if (got >= 26 && header[0] == 'B' && header[1] == 'M') {
+        format = PictureFormat::Bmp;
+        const std::uint32_t infoSize = LittleEndian32(header + 14);
+        if (infoSize == 12) {
+            *width = LittleEndian16(header + 18);
+            *height = LittleEndian16(header + 20);
+        } else {
+            *width = static_cast<std::int32_t>(LittleEndian32(header + 18));
+            *height = std::llabs(static_cast<std::int32_t>(LittleEndian32(header + 22)));
+        }
+        known = infoSize >= 12;
+    } else if (got >= 3 && header[0] == 0xFF && header[1] == 0xD8 && header[2] == 0xFF) {
+        format = PictureFormat::Jpeg;
+        known = ProbeJpeg(stream, width, height);
+    }
+    if (!known || *width <= 0 || *height <= 0)
+        return PictureFormat::None;
+    return format;
+}
+
+SDL_Surface* LoadOpened(SDL_RWops* stream, PictureFormat format)
+{
+    if (SDL_RWseek(stream, 0, RW_SEEK_SET) != 0)
+        return nullptr;
+    switch (format) {
+    case PictureFormat::Bmp:
+        return IMG_LoadBMP_RW(stream);
+    case PictureFormat::Gif:
+        return IMG_LoadGIF_RW(stream);
+    case PictureFormat::Jpeg:
+        return IMG_LoadJPG_RW(stream);
+    case PictureFormat::Png:
+        return IMG_LoadPNG_RW(stream);
+    case PictureFormat::None:
+        break;
+    }
+    return nullptr;
+}
+
+int CopyIntoTarget(SDL_Surface* surface, DecodeTarget* target)
+{
+    const Uint32 format = surface->format->format;
+    int bitsPerPixel = 32;
+    bool hasAlpha = false;
+    Uint32 targetFormat = SDL_PIXELFORMAT_XRGB8888;  // bytes blue, green, red, unused
+    if (format == SDL_PIXELFORMAT_INDEX8 && surface->format->palette != nullptr) {
+        bitsPerPixel = 8;
+        targetFormat = format;
+    } else if (SDL_ISPIXELFORMAT_ALPHA(format)) {
+        hasAlpha = true;
+        targetFormat = SDL_PIXELFORMAT_BGRA32;
+    } else if (surface->format->BytesPerPixel == 3) {
+        bitsPerPixel = 24;
+        targetFormat = SDL_PIXELFORMAT_BGR24;
+    }
+
+    std::uint8_t* row = nullptr;
+    int pitch = 0;
+    if (!target->Allocate(surface->w, surface->h, bitsPerPixel, hasAlpha, &row, &pitch))
+        return 1;
+    if (bitsPerPixel == 8) {
+        const SDL_Palette* palette = surface->format->palette;
+        PaletteColour entries[256];
+        const int count = palette->ncolors < 256 ? palette->ncolors : 256;
+        for (int i = 0; i < count; ++i) {
+            entries[i].red = palette->colors[i].r;
+            entries[i].green = palette->colors[i].g;
+            entries[i].blue = palette->colors[i].b;
+        }
+        target->SetColourTable(entries, count);
+    }
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return 1;
+    int result = 0;
+    const std::uint8_t* source = static_cast<const std::uint8_t*>(surface->pixels);
+    for (int y = 0; y < surface->h && result == 0; ++y, source += surface->pitch, row += pitch) {
+        if (SDL_ConvertPixels(surface->w, 1, format, source, surface->pitch, targetFormat, row,
+                              surface->w * (bitsPerPixel / 8)) != 0)
+            result = 1;
+    }
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    return result;
+}
+
+}  // namespace
+
+bool StartImageDecoder()
+{
+    const int wanted = IMG_INIT_JPG | IMG_INIT_PNG;
+    return (IMG_Init(wanted) & wanted) == wanted;
+}
+
+void StopImageDecoder() { IMG_Quit(); }
+
+bool ProbeImageFile(const char* path, int* width, int* height)
+{
+    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    if (stream == nullptr)
+        return false;
+    std::int64_t w = 0;
+    std::int64_t h = 0;
+    const PictureFormat format = Probe(stream, &w, &h);
+    SDL_RWclose(stream);
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return format != PictureFormat::None;
+}
+
+int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
+{
+    std::lock_guard<std::mutex> hold(decodeLock);
+    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    if (stream == nullptr)
+        return 1;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    const PictureFormat format = Probe(stream, &width, &height);
+    // A header claiming a vast picture is refused before anything is allocated for it.
+    if (format == PictureFormat::None || width * height > maxPixels) {
+        SDL_RWclose(stream);
+        return 1;
+    }
+    SDL_Surface* surface = LoadOpened(stream, format);
+    SDL_RWclose(stream);
+    if (surface == nullptr)
+        return 1;
+    const int result = CopyIntoTarget(surface, target);
+    SDL_FreeSurface(surface);
+    return result;
+}
+
+bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
+                   std::uint8_t* target, int targetStride, int targetWidth, int targetHeight)
+{
+    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
+        return false;
+    // Area averaging (the box filter) where an axis shrinks, bilinear where it grows.
+    const stbir_filter horizontal = targetWidth > sourceWidth ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_BOX;
+    const stbir_filter vertical = targetHeight > sourceHeight ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_BOX;
+    return stbir_resize(source, sourceWidth, sourceHeight, sourceStride, target, targetWidth, targetHeight,
+                        targetStride, STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
+                        STBIR_EDGE_CLAMP, horizontal, vertical, STBIR_COLORSPACE_LINEAR, nullptr) != 0;
+}
+
+}  // namespace platform
