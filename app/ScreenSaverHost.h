@@ -10,8 +10,38 @@
 // Runs the mode the command text asks for and returns the process's exit code.
 int ScreenSaverMain(const char* commandText);
 
+// Decimal digits accumulated in 32 bits, stopping at the first other character.
+std::uint32_t ParseWindowNumber(const char* text);
+
 // The modal settings dialog over parent (0: none); its result.
 int ShowSettingsDialog(platform::WindowHandle parent);
 
+// Full screen when parent is 0, else a preview inside parent; the loop's exit value.
+int RunSaverWindow(platform::WindowHandle parent);
+
+// The saver window's procedure: the host's rules around the program's ScreenSaverProc.
+std::intptr_t SaverWindowProc(const platform::WindowEvent& event);
+
 // The host's default handling, called at the end of ScreenSaverProc.
 std::intptr_t DefScreenSaverProc(const platform::WindowEvent& event);
+
+// What the host needs from the window system and from the program. The defaults are
+// the platform's services and the program's own procedures; tests put fakes here.
+struct ScreenSaverHostServices {
+    bool (*windowExists)(platform::WindowHandle window);
+    platform::WindowHandle (*foregroundWindow)();
+    int (*runSaverWindow)(platform::WindowHandle parent, platform::WindowProcedure procedure);
+    bool (*cursorPosition)(int* x, int* y);
+    void (*hideCursor)(platform::WindowHandle window);
+    void (*postCloseMessage)(platform::WindowHandle window);
+    std::intptr_t (*defaultProcedure)(const platform::WindowEvent& event);
+    int (*acLineStatus)();  // 0xFF when unknown
+    // The program's window procedure (ScreenSaverProc) and its settings dialog.
+    std::intptr_t (*screenSaverProc)(const platform::WindowEvent& event);
+    int (*settingsDialog)(platform::WindowHandle parent);
+};
+
+const ScreenSaverHostServices& DefaultScreenSaverHostServices();
+
+// Replaces the services and resets the host's state, as at process start.
+void UseScreenSaverHostServices(const ScreenSaverHostServices& services);

@@ -12,7 +12,13 @@ int main(int argc, char** argv)
             commandText += ' ';
         commandText += argv[i];
     }
-    const int code = ScreenSaverMain(commandText.c_str());
+    // Control characters and spaces before the first switch are skipped, as the
+    // screen-saver command line allows.
+    std::size_t start = 0;
+    while (start < commandText.size() && commandText[start] >= 0x01 && commandText[start] <= 0x20)
+        ++start;
+    const int code = ScreenSaverMain(commandText.c_str() + start);
     std::fflush(nullptr);
+    // Static objects are not destroyed: the render thread may still hold some of them.
     std::_Exit(code & 0xFF);
 }

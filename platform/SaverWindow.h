@@ -15,7 +15,7 @@ enum class WindowMessage {
     Destroy,       // the window is going away; last message
     User,          // sent from another thread with SendUserMessage
     Close,         // a request to close (PostCloseMessage)
-    SetText,       // someone tries to change the title
+    SetText,       // someone tries to change the title; result 0 refuses it
     Paint,
     ShowWindow,    // wParam 1 shown, 0 hidden
     SetCursor,
@@ -65,5 +65,12 @@ void SendUserMessage(WindowHandle window);
 bool CursorPosition(int* x, int* y);
 
 void HideCursor(WindowHandle window);
+
+// The window system's own handling of a message: Close destroys the window, a refused
+// SetText keeps the title; everything else needs nothing.
+std::intptr_t DefaultWindowProcedure(const WindowEvent& event);
+
+// Mains power: 0 off line, 1 on line, 0xFF unknown.
+int AcLineStatus();
 
 }  // namespace platform

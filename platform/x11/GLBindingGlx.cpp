@@ -1,0 +1,227 @@
+// OpenGL on the saver window through GLX. The render thread has a display connection of
+// its own, so drawing never waits on the window thread's event loop.
+#include <GL/glew.h>
+#include <GL/glxew.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+
+#include "platform/GLBinding.h"
+#include "platform/x11/X11Session.h"
+
+namespace platform {
+
+struct GLSurface {
+    Display* display = nullptr;
+    Window window = 0;
+    int screen = 0;
+    XVisualInfo* visual = nullptr;
+    GLXContext context = nullptr;
+    XFontStruct* font = nullptr;
+    GLuint fontLists = 0;  // one display list per character code
+    GLint textureUnits = -1;
+};
+
+namespace {
+
+const int kFirstGlyph = 32;
+const int kGlyphCount = 96;
+
+// The overlay font: the server's "fixed" font is built into every X server.
+void PrepareOverlayFont(GLSurface* surface)
+{
+    if (surface->font != nullptr)
+        return;
+    surface->font = XLoadQueryFont(surface->display, "fixed");
+    if (surface->font == nullptr)
+        return;
+    surface->fontLists = glGenLists(kFirstGlyph + kGlyphCount);
+    if (surface->fontLists != 0)
+        glXUseXFont(surface->font->fid, kFirstGlyph, kGlyphCount, surface->fontLists + kFirstGlyph);
+}
+
+}  // namespace
+
+GLSurface* OpenGLSurface(WindowHandle window)
+{
+    x11::InitializeXlib();
+    Display* display = XOpenDisplay(x11::DisplayName());
+    if (display == nullptr)
+        return nullptr;
+    XWindowAttributes attributes;
+    if (window == 0 || XGetWindowAttributes(display, static_cast<Window>(window), &attributes) == 0) {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    XVisualInfo pattern;
+    std::memset(&pattern, 0, sizeof pattern);
+    pattern.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &pattern, &count);
+    if (visual == nullptr) {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    GLSurface* surface = new GLSurface();
+    surface->display = display;
+    surface->window = static_cast<Window>(window);
+    surface->screen = XScreenNumberOfScreen(attributes.screen);
+    surface->visual = visual;
+    return surface;
+}
+
+bool CreateGLContext(GLSurface* surface)
+{
+    if (surface == nullptr)
+        return false;
+    // The classic entry point gives a compatibility context: the scene uses both
+    // immediate mode and shaders.
+    surface->context = glXCreateContext(surface->display, surface->visual, nullptr, True);
+    return surface->context != nullptr;
+}
+
+void MakeGLContextCurrent(GLSurface* surface)
+{
+    if (surface == nullptr || surface->context == nullptr)
+        return;
+    glXMakeCurrent(surface->display, surface->window, surface->context);
+    PrepareOverlayFont(surface);
+}
+
+bool HasSwapControl(GLSurface* surface)
+{
+    (void)surface;
+    return GLXEW_EXT_swap_control || GLXEW_MESA_swap_control || GLXEW_SGI_swap_control;
+}
+
+void SetSwapInterval(GLSurface* surface, int interval)
+{
+    if (surface == nullptr)
+        return;
+    if (GLXEW_EXT_swap_control)
+        glXSwapIntervalEXT(surface->display, surface->window, interval);
+    else if (GLXEW_MESA_swap_control)
+        glXSwapIntervalMESA(static_cast<unsigned>(interval));
+    else if (GLXEW_SGI_swap_control && interval > 0)
+        glXSwapIntervalSGI(interval);  // SGI's cannot turn waiting off
+}
+
+void SwapGLBuffers(GLSurface* surface)
+{
+    if (surface == nullptr || surface->context == nullptr || x11::SaverWindowGone(surface->window))
+        return;
+    glXSwapBuffers(surface->display, surface->window);
+}
+
+void DeleteGLContext(GLSurface* surface)
+{
+    if (surface == nullptr || surface->context == nullptr)
+        return;
+    glXMakeCurrent(surface->display, None, nullptr);
+    glXDestroyContext(surface->display, surface->context);
+    surface->context = nullptr;
+}
+
+void CloseGLSurface(GLSurface* surface)
+{
+    if (surface == nullptr)
+        return;
+    if (surface->font != nullptr)
+        XFreeFont(surface->display, surface->font);
+    XFree(surface->visual);
+    XSync(surface->display, False);
+    XCloseDisplay(surface->display);
+    delete surface;
+}
+
+void DisplaySize(GLSurface* surface, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (surface == nullptr)
+        return;
+    *width = DisplayWidth(surface->display, surface->screen);
+    *height = DisplayHeight(surface->display, surface->screen);
+}
+
+void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom)
+{
+    if (surface == nullptr || surface->context == nullptr || right <= 0 || bottom <= 0)
+        return;
+    int width = 0;
+    int height = 0;
+    x11::SaverWindowSize(&width, &height);
+    if (width <= 0 || height <= 0) {
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        width = viewport[2];
+        height = viewport[3];
+    }
+    if (surface->textureUnits < 0) {
+        surface->textureUnits = 1;
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &surface->textureUnits);
+    }
+    const int length = static_cast<int>(std::strlen(text));
+    const int ascent = surface->font != nullptr ? surface->font->ascent : 10;
+    const int lineHeight = surface->font != nullptr ? ascent + surface->font->descent : 13;
+    const int textWidth = surface->font != nullptr ? XTextWidth(surface->font, text, length) : 6 * length;
+
+    // Everything the scene set up is put back afterwards.
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    GLint activeTexture = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glUseProgram(0);
+    for (GLint unit = surface->textureUnits - 1; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glDisable(GL_TEXTURE_1D);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_3D);
+        glDisable(GL_TEXTURE_CUBE_MAP);
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_FOG);
+    glDisable(GL_COLOR_LOGIC_OP);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glViewport(0, 0, width, height);
+    // The clip rectangle is (0, 0)-(right, bottom) from the window's top-left corner.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, height - bottom, right, bottom);
+
+    glColor3f(0.0f, 0.0f, 0.0f);
+    glRecti(0, height - lineHeight, textWidth, height);
+    if (surface->fontLists != 0) {
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glWindowPos2i(0, height - ascent);
+        glListBase(surface->fontLists);
+        glCallLists(length, GL_UNSIGNED_BYTE, text);
+    }
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopClientAttrib();
+    glPopAttrib();
+    glActiveTexture(static_cast<GLenum>(activeTexture));
+    glUseProgram(static_cast<GLuint>(program));
+}
+
+}  // namespace platform
