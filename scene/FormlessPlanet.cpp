@@ -1,0 +1,133 @@
+#include "scene/FormlessPlanet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "app/ProcessObjects.h"
+#include "platform/BitmapResources.h"
+#include "platform/OpenGL.h"
+
+namespace {
+
+const int kGlowSize = 64;
+const int kPlanetSize = 128;
+const std::size_t kPlanetBytes = kPlanetSize * kPlanetSize * 4;  // 65,536
+
+}  // namespace
+
+double FormlessPlanet::GlowTexel(int row, int column)
+{
+    const double x = row * 0.03125 - 1.0;
+    const double y = column * 0.03125 - 1.0;
+    const double r = std::sqrt(x * x + y * y);
+    if (r > 1.0)
+        return 0.0;
+    return std::cos(r * 3.1415926) + 1.0;
+}
+
+std::uint8_t FormlessPlanet::PlanetMaskAlpha(int row, int column)
+{
+    const double x = row * 0.015625 - 1.0;
+    const double y = column * 0.015625 - 1.0;
+    const double d = std::sqrt(x * x + y * y);
+    if (d > 1.0)
+        return 0;
+    if (d > 0.9)
+        return static_cast<std::uint8_t>((1.0 - d) * 2550.0);
+    return 255;
+}
+
+FormlessPlanet::FormlessPlanet() : FormlessPlanet(kPlanetBitmapId) {}
+
+FormlessPlanet::FormlessPlanet(int planetBitmapId)
+{
+    TheEventLog.Write(0, "Start initialization for the formless planet");
+
+    std::vector<float> glow(kGlowSize * kGlowSize);
+    for (int row = 0; row < kGlowSize; ++row)
+        for (int column = 0; column < kGlowSize; ++column)
+            glow[row * kGlowSize + column] = static_cast<float>(GlowTexel(row, column));
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glowTexture_ = name;
+    glBindTexture(GL_TEXTURE_2D, glowTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kGlowSize, kGlowSize, 0, GL_ALPHA, GL_FLOAT, glow.data());
+
+    platform::BgrxBitmap bitmap;
+    if (!platform::LoadBitmapResource(planetBitmapId, &bitmap))
+        return;
+    TheEventLog.Write(0, "Bitmap is loaded");
+    // A picture of another size fills what it can; the rest stays black.
+    std::vector<std::uint8_t> pixels(kPlanetBytes, 0);
+    std::memcpy(pixels.data(), bitmap.pixels.data(), std::min(kPlanetBytes, bitmap.pixels.size()));
+    for (int row = 0; row < kPlanetSize; ++row)
+        for (int column = 0; column < kPlanetSize; ++column)
+            pixels[(row * kPlanetSize + column) * 4 + 3] = PlanetMaskAlpha(row, column);
+
+    name = 0;
+    glGenTextures(1, &name);
+    planetTexture_ = name;
+    glBindTexture(GL_TEXTURE_2D, planetTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, kPlanetSize, kPlanetSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 pixels.data());
+
+    cloud_.AddRoot();
+    ready_ = true;
+    TheEventLog.Write(0, "The formless planet is initialized properly");
+}
+
+void FormlessPlanet::Draw() const
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, glowTexture_);
+    // With an alpha-only texture the colour comes from the current colour.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+
+    glBegin(GL_QUADS);
+    for (const GlowParticle& particle : cloud_.Particles()) {
+        const double grey = GlowCloud::Brightness(particle) * 0.02;
+        glColor3d(grey, grey, grey);
+        const Vector3& p = particle.position;
+        const double s = particle.size;
+        EmitTexCoord(Vector2(0.0, 0.0));
+        EmitVertex(Vector3(p.x - s, p.y - s, p.z));
+        EmitTexCoord(Vector2(1.0, 0.0));
+        EmitVertex(Vector3(p.x + s, p.y - s, p.z));
+        EmitTexCoord(Vector2(1.0, 1.0));
+        EmitVertex(Vector3(p.x + s, p.y + s, p.z));
+        EmitTexCoord(Vector2(0.0, 1.0));
+        EmitVertex(Vector3(p.x - s, p.y + s, p.z));
+    }
+    glEnd();
+
+    glBindTexture(GL_TEXTURE_2D, planetTexture_);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const Vector3& c = PlanetCentre;
+    glBegin(GL_QUADS);
+    EmitTexCoord(Vector2(0.0, 0.0));
+    EmitVertex(Vector3(c.x - 1.0, c.y - 1.0, c.z));
+    EmitTexCoord(Vector2(1.0, 0.0));
+    EmitVertex(Vector3(c.x + 1.0, c.y - 1.0, c.z));
+    EmitTexCoord(Vector2(1.0, 1.0));
+    EmitVertex(Vector3(c.x + 1.0, c.y + 1.0, c.z));
+    EmitTexCoord(Vector2(0.0, 1.0));
+    EmitVertex(Vector3(c.x - 1.0, c.y + 1.0, c.z));
+    glEnd();
+
+    glDisable(GL_TEXTURE_2D);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "scene/GlowCloud.h"
+
+// A distant planet: a round picture with a soft edge in front of a growing cloud of
+// faint glowing spots. The cloud's logic is GlowCloud's; this class holds the two
+// textures and draws.
+class FormlessPlanet {
+public:
+    static const int kPlanetBitmapId = 130;
+
+    FormlessPlanet();
+    // With another bitmap in place of the planet's (for tests).
+    explicit FormlessPlanet(int planetBitmapId);
+
+    FormlessPlanet(const FormlessPlanet&) = delete;
+    FormlessPlanet& operator=(const FormlessPlanet&) = delete;
+
+    bool IsReady() const { return ready_; }
+    void Update(std::int32_t elapsedMs) { cloud_.Update(elapsedMs); }
+    // The cloud, additively, then the planet over it. Leaves blending off with the
+    // factors (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes on, texturing off
+    // and the texture environment at GL_REPLACE.
+    void Draw() const;
+
+    const GlowCloud& Cloud() const { return cloud_; }
+
+    // The glow spot's 64 x 64 texels: cos(r * pi) + 1 inside the unit circle, else 0;
+    // the upload clamps them to 1.
+    static double GlowTexel(int row, int column);
+    // The planet's round alpha mask over 128 x 128 pixels: opaque to 0.9 of the radius,
+    // fading linearly to 0 at the rim.
+    static std::uint8_t PlanetMaskAlpha(int row, int column);
+
+private:
+    bool ready_ = false;
+    unsigned glowTexture_ = 0;
+    unsigned planetTexture_ = 0;
+    GlowCloud cloud_;
+};
