@@ -1,5 +1,42 @@
-// Placeholder until the real program is written.
+/*
+ * FlowerFruit.frag
+ * A flower's fruit: slanting green and yellow stripes.
+ * Created: 2026-12-08
+ */
+
+// Light falls straight down; the viewer sits at the camera.
+const vec3 LightDirection = vec3(0.0, -1.0, 0.0);
+const vec3 UserPoint = vec3(0.0, 0.0, 4.0);
+
+const vec3 FirstColor = vec3(0.0, 0.9, 0.0);
+const vec3 SecondColor = vec3(1.3, 1.3, 0.0);
+const vec3 Specular = vec3(0.7, 0.7, 0.7);
+const float SpecularPow = 3.0;
+
+varying vec2 vGridPoint;
+varying vec3 vNormal;
+varying vec3 vGlobalCoordinates;
+
+// Diffuse from the light falling on the surface, specular from the light mirrored
+// towards the viewer.
+vec3 Shade(vec3 normal, vec3 ownColor)
+{
+    vec3 view = normalize(vGlobalCoordinates - UserPoint);
+    float value = dot(normal, LightDirection);
+    float diffuse = 0.0;
+    float specular = 0.0;
+    if (value < 0.0) {
+        diffuse = -value;
+        float r = 2.0 * value * dot(normal, view) - dot(LightDirection, view);
+        if (r > 0.0)
+            specular = pow(r, SpecularPow);
+    }
+    return ownColor * (0.3 + 0.5 * diffuse) + Specular * specular;
+}
+
 void main()
 {
-    gl_FragColor = vec4(1.0, 0.0, 1.0, 1.0);
+    float value = 0.5 * (1.0 + sin(10.0 * vGridPoint.x + vGridPoint.y));
+    vec3 ownColor = mix(FirstColor, SecondColor, value);
+    gl_FragColor = vec4(Shade(normalize(vNormal), ownColor), 1.0);
 }
