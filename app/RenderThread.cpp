@@ -11,6 +11,9 @@
 #include "platform/GLBinding.h"
 #include "platform/MessageBox.h"
 #include "platform/OpenGL.h"
+#include "scene/FormlessPlanet.h"
+#include "scene/Horizon.h"
+#include "scene/TentaclesHolder.h"
 #include "sound/SoundManager.h"
 
 ApplicationState TheApplicationState;
@@ -163,6 +166,13 @@ int BuildScene()
     // Scene objects join here in their construction order as they are built:
     // SceneSoundClass, WingedCreature, Horizon, FlowersHolder, TentaclesHolder,
     // FormlessPlanet.
+    ApplicationState& state = TheApplicationState;
+    if (!BuildSceneObject(state.horizon, "Horizon initialization is failed"))
+        return 1;
+    if (!BuildSceneObject(state.tentacles, "TentaclesHolder initialization is failed"))
+        return 1;
+    if (!BuildSceneObject(state.planet, "FormlessPlanet initialization is failed"))
+        return 1;
     return 0;
 }
 
@@ -170,10 +180,20 @@ void RenderFrame(std::uint32_t elapsedMs)
 {
     (void)elapsedMs;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ApplicationState& state = TheApplicationState;
+    state.horizon->Draw();
+    state.planet->Update(static_cast<std::int32_t>(elapsedMs));
+    state.planet->Draw();
+    state.tentacles->Update(elapsedMs);
+    state.tentacles->Draw();
 }
 
 void DestroyScene()
 {
     // Destruction order: Horizon, FlowersHolder, TentaclesHolder, FormlessPlanet,
     // the scene sound, the WingedCreature.
+    ApplicationState& state = TheApplicationState;
+    delete state.horizon;
+    delete state.tentacles;
+    delete state.planet;
 }

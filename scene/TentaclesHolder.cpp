@@ -1,0 +1,152 @@
+#include "scene/TentaclesHolder.h"
+
+#include <memory>
+#include <new>
+
+#include "app/ApplicationState.h"
+#include "app/ProcessObjects.h"
+#include "platform/OpenGL.h"
+#include "render/ShaderProgram.h"
+
+namespace {
+
+constexpr std::int64_t kExpansionBudgetSeconds = 4000;
+
+}  // namespace
+
+TentaclesHolder::TentaclesHolder()
+    : TentacleCycle(SlideshowPictures.GetEntries(), kExpansionBudgetSeconds, &TheApplicationState.stopFlag)
+{
+    Build();
+}
+
+TentaclesHolder::TentaclesHolder(const std::list<PictureEntry>& entries, const std::atomic<int>* stopFlag)
+    : TentacleCycle(entries, kExpansionBudgetSeconds, stopFlag)
+{
+    Build();
+}
+
+void TentaclesHolder::Build()
+{
+    Start();
+    TheEventLog.Write(0, "Creating OGL program for tentacle");
+    const bool built = CreateShaderProgram(145, 144, &program_) == 0;
+    if (built) {
+        ribbonVertexesLocation_ = glGetUniformLocation(program_, "uRibbonVertexes");
+        ribbonMatrixesLocation_ = glGetUniformLocation(program_, "uRibbonMatrixes");
+        ribbonLengthLocation_ = glGetUniformLocation(program_, "uRibbonLength");
+        gridPointLocation_ = glGetAttribLocation(program_, "aGridPoint");
+        normalLocation_ = glGetAttribLocation(program_, "aNormal");
+        // The fragment shader does not read the grid rulers, so the linker may drop them.
+        gridXLocation_ = FindOptionalAttribute(program_, "aGridX");
+        gridYLocation_ = FindOptionalAttribute(program_, "aGridY");
+    }
+    if (!built || ribbonVertexesLocation_ == -1 || ribbonMatrixesLocation_ == -1 || ribbonLengthLocation_ == -1 ||
+        gridPointLocation_ == -1 || normalLocation_ == -1) {
+        TheEventLog.Write(1, "Can not create an OpenGL application for Tentacle");
+        return;
+    }
+    if (!BuildModel()) {
+        TheEventLog.Write(1, "Can not create a model for Tentacle");
+        return;
+    }
+    glGenTextures(1, &pictureTexture_);
+    glBindTexture(GL_TEXTURE_2D, pictureTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    Reset();
+    ready_ = true;
+}
+
+bool TentaclesHolder::BuildModel()
+{
+    std::unique_ptr<float[]> vertexData(new (std::nothrow) float[kModelBytes / 4]);
+    std::unique_ptr<std::uint32_t[]> indices(new (std::nothrow) std::uint32_t[kModelIndexCount]);
+    if (vertexData == nullptr || indices == nullptr)
+        return false;
+    BuildTubeModel(vertexData.get(), indices.get());
+    glGenBuffers(1, &vertexBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, kModelBytes, vertexData.get(), GL_STATIC_DRAW);
+    glGenBuffers(1, &indexBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, kModelIndexCount * sizeof(std::uint32_t), indices.get(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return vertexBuffer_ != 0 && indexBuffer_ != 0;
+}
+
+void TentaclesHolder::Update(std::uint32_t elapsedMs)
+{
+    TentacleCycle::Update(elapsedMs);
+    if (TakeCanvasChange())
+        UploadPictureTexture();
+}
+
+void TentaclesHolder::UploadPictureTexture()
+{
+    // The canvas lies bottom row first, as OpenGL's t = 0 wants it: the picture is upright.
+    const CImage& canvas = Canvas();
+    glBindTexture(GL_TEXTURE_2D, pictureTexture_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, kCanvasSize, kCanvasSize, 0, GL_BGR, GL_UNSIGNED_BYTE,
+                 canvas.GetMemory());
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void TentaclesHolder::Draw()
+{
+    if (Drawable()) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+        const float* matrixes = PackMatrixes();
+        const float* vertexes = PackVertexes();
+        glUseProgram(program_);
+        glUniformMatrix3fv(ribbonMatrixesLocation_, kNodeCount, GL_FALSE, matrixes);
+        glUniform3fv(ribbonVertexesLocation_, kNodeCount, vertexes);
+        SetUniformFloat(ribbonLengthLocation_, PathLength());
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+        glVertexPointer(3, GL_FLOAT, 0, nullptr);
+        SetAttributeBlock(normalLocation_, 3, kNormalOffset);
+        SetAttributeBlock(gridXLocation_, 3, kGridXOffset);
+        SetAttributeBlock(gridYLocation_, 3, kGridYOffset);
+        SetAttributeBlock(gridPointLocation_, 2, kGridPointOffset);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        EnableAttribute(normalLocation_);
+        EnableAttribute(gridXLocation_);
+        EnableAttribute(gridYLocation_);
+        EnableAttribute(gridPointLocation_);
+        glDrawElements(GL_TRIANGLES, kModelIndexCount, GL_UNSIGNED_INT, nullptr);
+        // Arrays left enabled would point later client-array drawing at buffer offsets.
+        glDisableClientState(GL_VERTEX_ARRAY);
+        for (int location : {normalLocation_, gridXLocation_, gridYLocation_, gridPointLocation_}) {
+            if (location >= 0)
+                glDisableVertexAttribArray(static_cast<GLuint>(location));
+        }
+        glUseProgram(0);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        glDisable(GL_BLEND);
+    }
+    if (DiscVisible()) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        glColor4d(1.0, 1.0, 1.0, Alpha());
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, pictureTexture_);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glBegin(GL_TRIANGLE_FAN);
+        for (const DiscVertex& vertex : Disc()) {
+            EmitTexCoord(vertex.texCoord);
+            EmitVertex(vertex.position);
+        }
+        glEnd();
+        glDisable(GL_BLEND);
+        glDisable(GL_TEXTURE_2D);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+
+#include "scene/TentacleCycle.h"
+
+// The scene's tentacle: TentacleCycle's motion, drawn as a tapered tube bent along the
+// ribbon by a shader, with the picture disc in immediate mode.
+class TentaclesHolder : public TentacleCycle {
+public:
+    // The collection of SlideshowPictures, expanded for at most 4000 seconds or until
+    // the saver is asked to stop.
+    TentaclesHolder();
+    // Any collection; stopFlag may be null.
+    TentaclesHolder(const std::list<PictureEntry>& entries, const std::atomic<int>* stopFlag);
+
+    bool IsReady() const { return ready_; }
+    void Update(std::uint32_t elapsedMs);
+    void Draw();
+
+private:
+    void Build();
+    bool BuildModel();
+    void UploadPictureTexture();
+
+    bool ready_ = false;
+    unsigned int program_ = 0;
+    int ribbonVertexesLocation_ = -1;
+    int ribbonMatrixesLocation_ = -1;
+    int ribbonLengthLocation_ = -1;
+    int normalLocation_ = -1;
+    int gridXLocation_ = -1;
+    int gridYLocation_ = -1;
+    int gridPointLocation_ = -1;
+    unsigned int vertexBuffer_ = 0;
+    unsigned int indexBuffer_ = 0;
+    unsigned int pictureTexture_ = 0;
+};
