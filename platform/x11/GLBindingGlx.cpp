@@ -208,10 +208,18 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
     glColor3f(0.0f, 0.0f, 0.0f);
     glRecti(0, height - lineHeight, textWidth, height);
     if (surface->fontLists != 0) {
+        // Each glyph is placed by itself: blank glyphs do not move the raster position
+        // on every implementation.
         glColor3f(1.0f, 1.0f, 1.0f);
-        glWindowPos2i(0, height - ascent);
-        glListBase(surface->fontLists);
-        glCallLists(length, GL_UNSIGNED_BYTE, text);
+        int x = 0;
+        for (const char* c = text; *c != '\0'; ++c) {
+            const unsigned code = static_cast<unsigned char>(*c);
+            if (code >= static_cast<unsigned>(kFirstGlyph) && code < static_cast<unsigned>(kFirstGlyph + kGlyphCount)) {
+                glWindowPos2i(x, height - ascent);
+                glCallList(surface->fontLists + code);
+            }
+            x += XTextWidth(surface->font, c, 1);
+        }
     }
 
     glMatrixMode(GL_PROJECTION);
