@@ -1,0 +1,24 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "platform/Dialogs.h"
+
+// What the GTK dialog views share inside platform/x11.
+namespace platform {
+namespace gtk {
+
+// Pixels per dialog unit: the templates' proportions at a size that suits GTK's fonts.
+constexpr int kDialogUnitX = 2;
+constexpr int kDialogUnitY = 2;
+
+// A bitmap or icon resource of the executable as a pixbuf (new reference); null when
+// missing.
+GdkPixbuf* PixbufFromBitmapResource(int id);
+GdkPixbuf* PixbufFromIconResource(int id);
+
+// Runs the Image Library dialog modally over owner; the value passed to EndDialog.
+int RunImageLibraryDialog(GtkWindow* owner, ImageLibraryDialogHandler& handler);
+
+}  // namespace gtk
+}  // namespace platform
