@@ -36,6 +36,8 @@ bool UnlockSoundVoice(SoundVoice* voice, void* data, int bytes);
 // looping flag then applies from now on).
 void PlaySoundVoice(SoundVoice* voice, bool looping);
 bool IsSoundVoicePlaying(SoundVoice* voice);
+// Where playing has got to, in bytes from the start of the sample.
+int SoundVoicePlayPosition(SoundVoice* voice);
 
 // Hundredths of a decibel, 0 full and -10000 silent; values outside that range are
 // refused and leave the volume as it was.

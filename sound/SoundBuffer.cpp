@@ -50,8 +50,9 @@ void SoundBuffer::SetVolume(int hundredthsOfDecibel)
 {
     if (voice_ == nullptr)
         return;
-    volume_ = hundredthsOfDecibel;
-    platform::SetSoundVoiceVolume(voice_, hundredthsOfDecibel);
+    // A refused value (outside 0 to -10000) leaves the volume as it was.
+    if (platform::SetSoundVoiceVolume(voice_, hundredthsOfDecibel))
+        volume_ = hundredthsOfDecibel;
 }
 
 void SoundBuffer::SetPosition(const Vector3& position)
@@ -67,4 +68,9 @@ void SoundBuffer::SetPosition(const Vector3& position)
 bool SoundBuffer::IsPlaying() const
 {
     return voice_ != nullptr && platform::IsSoundVoicePlaying(voice_);
+}
+
+int SoundBuffer::PlayPosition() const
+{
+    return voice_ != nullptr ? platform::SoundVoicePlayPosition(voice_) : 0;
 }

@@ -35,7 +35,10 @@ public:
     void SetPosition(const Vector3& position);
 
     bool IsPlaying() const;
-    // The last volume and position handed to the device (0 and the origin until then).
+    // Bytes from the start of the sample that playing has reached.
+    int PlayPosition() const;
+    // The last volume the device took and the last position handed to it (0 and the
+    // origin until then).
     int Volume() const { return volume_; }
     const Vector3& Position() const { return position_; }
 

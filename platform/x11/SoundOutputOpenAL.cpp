@@ -214,6 +214,16 @@ bool IsSoundVoicePlaying(SoundVoice* voice)
     return state == AL_PLAYING;
 }
 
+int SoundVoicePlayPosition(SoundVoice* voice)
+{
+    if (voice == nullptr)
+        return 0;
+    UseContext(voice->owner);
+    ALint offset = 0;
+    alGetSourcei(voice->source, AL_BYTE_OFFSET, &offset);
+    return offset;
+}
+
 bool SetSoundVoiceVolume(SoundVoice* voice, int hundredthsOfDecibel)
 {
     if (voice == nullptr || hundredthsOfDecibel > 0 || hundredthsOfDecibel < -10000)
