@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/ProcessObjects.h"
+#include "platform/ExecutablePath.h"
+#include "scene/FlowersHolder.h"
+#include "scene/Horizon.h"
+#include "tests/render/GLTestContext.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+struct Rgb {
+    int r;
+    int g;
+    int b;
+};
+
+Rgb PixelAt(const std::vector<unsigned char>& rows, int width, int height, const Vector3& window)
+{
+    const int x = static_cast<int>(window.x);
+    const int y = height - 1 - static_cast<int>(window.y);  // rows are top first
+    if (x < 0 || x >= width || y < 0 || y >= height)
+        return {-1, -1, -1};
+    const unsigned char* p = &rows[(static_cast<std::size_t>(y) * width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+Vector3 ProjectToWindow(const Vector3& world)
+{
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble x = 0;
+    GLdouble y = 0;
+    GLdouble z = 0;
+    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
+    return Vector3(x, y, z);
+}
+
+// A seed whose first draws never start a sway, so the picture is the resting one.
+unsigned SeedThatRests(int draws)
+{
+    for (unsigned seed = 1;; ++seed) {
+        std::srand(seed);
+        bool rests = true;
+        for (int i = 0; i < draws && rests; ++i)
+            rests = RandomUnit() >= 0.001;
+        if (rests)
+            return seed;
+    }
+}
+
+}  // namespace
+
+TEST(FlowersXvfbTest, BuildsDrawsAndLeavesTheStateAsDocumented)
+{
+    GLTestContext context(800, 600);
+    ASSERT_TRUE(context.IsReady());
+    ASSERT_TRUE(TheEventLog.IsOpen());
+    const std::string logPath = EventLog::LogPathFor(platform::ExecutablePath());
+    const std::size_t before = ReadWholeFile(logPath).size();
+
+    std::srand(SeedThatRests(8));
+    FlowersHolder flowers;
+    ASSERT_TRUE(flowers.IsReady());
+    EXPECT_EQ(ReadWholeFile(logPath).substr(before),
+              "   Notify : Creating OGL program for stalk\n   Notify : Creating OGL program for fruit\n");
+    ASSERT_EQ(flowers.Flowers().size(), 4u);
+    for (const Flower* flower : flowers.Flowers())
+        EXPECT_EQ(flower->SwayAmplitude(), 0.0);
+
+    Horizon horizon;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (horizon.IsReady())
+        horizon.Draw();
+    const std::vector<unsigned char> backdrop = context.ReadBack();
+
+    glEnable(GL_BLEND);  // the stalk turns blending off itself
+    flowers.Update(16);
+    flowers.Draw();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    GLint value = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
+    EXPECT_EQ(value, 0);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &value);
+    EXPECT_EQ(value, 0);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &value);
+    EXPECT_EQ(value, 0);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    const std::vector<unsigned char> frame = context.ReadBack();
+    const std::string folder = MakeTestFolder("FlowersXvfbTest");
+    EXPECT_TRUE(context.SavePpm(folder + "/flowers.ppm"));
+    std::printf("frame written to %s/flowers.ppm\n", folder.c_str());
+
+    for (std::size_t i = 0; i < flowers.Flowers().size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "flower " << i + 1);
+        const Flower& flower = *flowers.Flowers()[i];
+        const Ribbon& stalk = flower.Stalk();
+        // The middle of the stalk is drawn in its violet band over the backdrop.
+        const Vector3 middle = ProjectToWindow(stalk.Node(10).position);
+        const Rgb stalkPixel = PixelAt(frame, context.Width(), context.Height(), middle);
+        const Rgb under = PixelAt(backdrop, context.Width(), context.Height(), middle);
+        ASSERT_GE(stalkPixel.r, 0) << "stalk middle off screen";
+        EXPECT_GT(stalkPixel.b, stalkPixel.g);
+        EXPECT_NE(stalkPixel.b, under.b);
+        // The fruit sits beyond the tip: its centre shows the green-yellow stripes.
+        const RibbonNode& tip = stalk.Node(19);
+        const double gap = 0.2 * flower.Length() / 20;
+        const Vector3 centre = ProjectToWindow(tip.position - tip.tangent * (gap + flower.FruitRadius()));
+        const Rgb fruitPixel = PixelAt(frame, context.Width(), context.Height(), centre);
+        ASSERT_GE(fruitPixel.r, 0) << "fruit off screen";
+        EXPECT_GT(fruitPixel.g, 40);
+        EXPECT_GT(fruitPixel.g, fruitPixel.b);
+    }
+}
