@@ -11,9 +11,11 @@
 #include "platform/GLBinding.h"
 #include "platform/MessageBox.h"
 #include "platform/OpenGL.h"
+#include "scene/FlowersHolder.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
 #include "scene/TentaclesHolder.h"
+#include "sound/SceneSoundClass.h"
 #include "sound/SoundManager.h"
 
 ApplicationState TheApplicationState;
@@ -167,7 +169,12 @@ int BuildScene()
     // SceneSoundClass, WingedCreature, Horizon, FlowersHolder, TentaclesHolder,
     // FormlessPlanet.
     ApplicationState& state = TheApplicationState;
+    // The scene sound writes its own error record.
+    if (!BuildSceneObject(state.sceneSound, nullptr))
+        return 1;
     if (!BuildSceneObject(state.horizon, "Horizon initialization is failed"))
+        return 1;
+    if (!BuildSceneObject(state.flowers, "FlowersHolder initialization is failed"))
         return 1;
     if (!BuildSceneObject(state.tentacles, "TentaclesHolder initialization is failed"))
         return 1;
@@ -178,12 +185,14 @@ int BuildScene()
 
 void RenderFrame(std::uint32_t elapsedMs)
 {
-    (void)elapsedMs;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ApplicationState& state = TheApplicationState;
+    state.sceneSound->Update(elapsedMs);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     state.horizon->Draw();
     state.planet->Update(static_cast<std::int32_t>(elapsedMs));
     state.planet->Draw();
+    state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
+    state.flowers->Draw();
     state.tentacles->Update(elapsedMs);
     state.tentacles->Draw();
 }
@@ -194,6 +203,8 @@ void DestroyScene()
     // the scene sound, the WingedCreature.
     ApplicationState& state = TheApplicationState;
     delete state.horizon;
+    delete state.flowers;
     delete state.tentacles;
     delete state.planet;
+    delete state.sceneSound;
 }
