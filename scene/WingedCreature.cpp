@@ -7,9 +7,13 @@ namespace {
 
 const int kVertexShader = 114;
 const int kFragmentShaders[CreatureModelParts] = {111, 110, 112, 113};  // scales, wrinkles, eyes, horns
-// The scale and wrinkle shaders read the whole surface frame; the eyes and horns only
-// the normal, so the linker may drop their other attributes.
-const bool kNeedsGrid[CreatureModelParts] = {true, true, false, false};
+// The attributes each part's shader reads, which the linker therefore keeps; it may drop
+// the others (the grooves never tilt along gridY, the eyes and horns use only the normal).
+struct NeededAttributes {
+    bool gridPoint, gridX, gridY;
+};
+const NeededAttributes kNeeded[CreatureModelParts] = {
+    {true, true, true}, {true, true, false}, {false, false, false}, {false, false, false}};
 
 // Where the wings sit on the body, in ribbon-local coordinates.
 const double kWingX = 0.6;
@@ -69,7 +73,9 @@ bool WingedCreature::BuildPrograms()
         p.program = static_cast<int>(program);
         if (p.aNormal == -1 || p.uRibbonMatrixes == -1 || p.uRibbonVertexes == -1)
             return false;
-        if (kNeedsGrid[k] && (p.aGridPoint == -1 || p.aGridX == -1 || p.aGridY == -1))
+        const NeededAttributes& needed = kNeeded[k];
+        if ((needed.gridPoint && p.aGridPoint == -1) || (needed.gridX && p.aGridX == -1) ||
+            (needed.gridY && p.aGridY == -1))
             return false;
     }
     return true;
