@@ -15,6 +15,7 @@
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
 #include "scene/TentaclesHolder.h"
+#include "scene/WingedCreature.h"
 #include "sound/SceneSoundClass.h"
 #include "sound/SoundManager.h"
 
@@ -172,6 +173,9 @@ int BuildScene()
     // The scene sound writes its own error record.
     if (!BuildSceneObject(state.sceneSound, nullptr))
         return 1;
+    // The creature's failure shows only in what its sound wrote.
+    if (!BuildSceneObject(state.creature, nullptr))
+        return 1;
     if (!BuildSceneObject(state.horizon, "Horizon initialization is failed"))
         return 1;
     if (!BuildSceneObject(state.flowers, "FlowersHolder initialization is failed"))
@@ -193,6 +197,7 @@ void RenderFrame(std::uint32_t elapsedMs)
     state.planet->Draw();
     state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
     state.flowers->Draw();
+    state.creature->UpdateAndDraw(static_cast<std::int32_t>(elapsedMs));
     state.tentacles->Update(elapsedMs);
     state.tentacles->Draw();
 }
@@ -207,4 +212,5 @@ void DestroyScene()
     delete state.tentacles;
     delete state.planet;
     delete state.sceneSound;
+    delete state.creature;
 }
