@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/RenderThread.h"
+#include "settings/SettingsDialog.h"
 
 namespace {
 
@@ -12,14 +13,6 @@ using platform::WindowMessage;
 
 // Pointer movement beyond this many pixels (|dx| + |dy|) closes the saver.
 const int kMouseThreshold = 4;
-
-// The settings dialog joins here: settings/SettingsDialog.h offers
-// int RunSettingsDialog(platform::WindowHandle parent), and this becomes a call to it.
-int PendingSettingsDialog(WindowHandle parent)
-{
-    (void)parent;
-    return 1;
-}
 
 // There is no password protection on this system: close is never granted by a password
 // check and the Windows 9x paths (password change, verification) do not exist.
@@ -77,7 +70,7 @@ const ScreenSaverHostServices& DefaultScreenSaverHostServices()
         platform::WindowExists,     platform::ForegroundWindow,       platform::RunSaverWindow,
         platform::CursorPosition,   platform::HideCursor,             platform::PostCloseMessage,
         platform::DefaultWindowProcedure, platform::AcLineStatus,     ScreenSaverProc,
-        PendingSettingsDialog,
+        RunSettingsDialog,
     };
     return services;
 }
