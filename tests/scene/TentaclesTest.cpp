@@ -1,0 +1,281 @@
+#include "scene/TentacleCycle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "tests/support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSamples = std::string(ZEN_BUILD_DIR) + "/sample-pictures";
+
+std::list<PictureEntry> FolderEntry(const std::string& folder) { return {{folder, PictureEntry::Kind::Folder}}; }
+
+// A 100 x 100 BMP, red in its top half and blue below.
+std::string WriteHalvesBmp(const std::string& path)
+{
+    const int size = 100, rowSize = 300;
+    std::string file(54 + rowSize * size, '\0');
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = char(v >> (8 * i));
+    };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, std::uint32_t(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, size);
+    put32(22, size);
+    file[26] = 1, file[28] = 24;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            char* p = &file[54 + std::size_t(size - 1 - y) * rowSize + x * 3];
+            p[0] = y < 50 ? 0 : char(0xFF);
+            p[2] = y < 50 ? char(0xFF) : 0;
+        }
+    }
+    std::ofstream(path, std::ios::binary) << file;
+    return path;
+}
+
+// Runs frames of dt until the state is reached; false after maxFrames.
+bool RunUntil(TentacleCycle* cycle, TentacleCycle::TentacleState state, std::uint32_t dt, int maxFrames = 200000)
+{
+    for (int i = 0; i < maxFrames; ++i) {
+        if (cycle->State() == state)
+            return true;
+        cycle->Update(dt);
+    }
+    return cycle->State() == state;
+}
+
+std::uint32_t CanvasPixel(const CImage& canvas, int x, int y)
+{
+    const std::uint8_t* p = canvas.GetBits() + static_cast<std::ptrdiff_t>(y) * canvas.GetPitch() + x * 3;
+    return std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+}
+
+bool Finite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+}  // namespace
+
+TEST(Tentacles, WithoutPicturesNeverLeavesWaiting)
+{
+    std::srand(1);
+    TentacleCycle cycle({}, 4000, nullptr);
+    cycle.Start();
+    const double wait = cycle.WaitTime();
+    EXPECT_GE(wait, 3000.0);
+    EXPECT_LE(wait, 6000.0);
+    cycle.Update(0);
+    EXPECT_EQ(cycle.WaitTime(), wait);
+    for (int i = 0; i < 10000; ++i)
+        cycle.Update(1000);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Waiting);
+    EXPECT_FALSE(cycle.Drawable());
+    EXPECT_FALSE(cycle.DiscVisible());
+    EXPECT_TRUE(cycle.Path().empty());
+}
+
+TEST(Tentacles, FitsThePictureDiagonalToTheDisc)
+{
+    const ImageRect square = TentacleCycle::FitPictureToDisc(100, 100);
+    EXPECT_EQ(square.width, 363);
+    EXPECT_EQ(square.height, 363);
+    EXPECT_EQ(square.left, 75);
+    EXPECT_EQ(square.top, 75);
+    const ImageRect strip = TentacleCycle::FitPictureToDisc(1000, 10);
+    EXPECT_EQ(strip.width, 512);
+    EXPECT_EQ(strip.height, 5);
+    EXPECT_EQ(strip.left, 0);
+    EXPECT_EQ(strip.top, 254);
+    const ImageRect big = TentacleCycle::FitPictureToDisc(40000, 30000);  // no overflow
+    EXPECT_EQ(big.width, 409);
+    EXPECT_EQ(big.height, 307);
+}
+
+TEST(Tentacles, TubeModelTapersFromRootToTip)
+{
+    std::vector<float> data(TentacleCycle::kModelBytes / 4);
+    std::vector<std::uint32_t> indices(TentacleCycle::kModelIndexCount);
+    TentacleCycle::BuildTubeModel(data.data(), indices.data());
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_FLOAT_EQ(data[k * 3], 1.0f);                     // ring 0 at x = 1
+        EXPECT_NEAR(data[(120 + k) * 3], 0.05f, 1e-6);          // ring 40 at x = 0.05
+        const float y = data[k * 3 + 1], z = data[k * 3 + 2];
+        EXPECT_NEAR(std::sqrt(y * y + z * z), 0.1, 1e-6);       // radius 0.1 at the root
+        EXPECT_NEAR(data[(120 + k) * 3 + 1], 0.0f, 1e-6);       // and 0 at the tip
+        EXPECT_FLOAT_EQ(data[TentacleCycle::kGridPointOffset / 4 + (3 + k) * 2], 0.025f);
+    }
+    EXPECT_EQ(*std::max_element(indices.begin(), indices.end()), 122u);
+    EXPECT_EQ(indices[0], 0u);
+    EXPECT_EQ(indices[1], 1u);
+    EXPECT_EQ(indices[2], 3u);
+}
+
+TEST(Tentacles, GoesThroughEveryStateAndShowsThePictureUpright)
+{
+    const std::string folder = MakeTestFolder("TentacleCycle");
+    WriteHalvesBmp(folder + "/halves.bmp");
+    std::srand(7);
+    TentacleCycle cycle(FolderEntry(folder), 4000, nullptr);
+    cycle.Start();
+    ASSERT_EQ(cycle.Pictures().PictureCount(), 1u);
+
+    ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::Starting, 16));
+    ASSERT_EQ(cycle.Path().size(), 1u);
+    const Vector3 root = cycle.Path().front().position;
+    EXPECT_EQ(root.y, -2.0);
+    EXPECT_LE(root.z, -5.0);
+    EXPECT_GE(root.z, -20.0);
+    EXPECT_GE(cycle.Goal().y - root.y, 2.0);
+    EXPECT_LE(cycle.Goal().y - root.y, 3.0);
+    cycle.Update(16);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Growing);
+    ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::Circling, 16));
+    EXPECT_TRUE(cycle.Drawable());
+    double covered = 0.0;
+    for (const TentacleCycle::PathPoint& point : cycle.Path())
+        covered += point.segmentLength;
+    EXPECT_NEAR(cycle.PathLength(), covered, 1e-9);
+
+    ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::DiscBuilt, 16));
+    EXPECT_TRUE(cycle.TakeCanvasChange());
+    EXPECT_FALSE(cycle.TakeCanvasChange());
+    // The disc faces the camera and its t = 1 edge is its highest point.
+    const auto& disc = cycle.Disc();
+    EXPECT_EQ(disc[41].position.x, disc[1].position.x);
+    EXPECT_EQ(disc[41].texCoord.x, disc[1].texCoord.x);
+    const Vector3 across = disc[1].position - disc[0].position;   // theta = 0: s = 1
+    const Vector3 upward = disc[11].position - disc[0].position;  // theta = pi / 2: t = 1
+    EXPECT_GT(Cross(across, upward).z, 0.0);
+    for (int k = 1; k <= 40; ++k)
+        EXPECT_LE(disc[k].position.y, disc[11].position.y + 1e-9);
+    // The canvas: black around the picture, red on top, kept bottom row first.
+    const CImage& canvas = cycle.Canvas();
+    EXPECT_EQ(CanvasPixel(canvas, 5, 5), 0u);
+    EXPECT_EQ(CanvasPixel(canvas, 256, 100), 0xFF0000u);
+    EXPECT_EQ(CanvasPixel(canvas, 256, 400), 0x0000FFu);
+    EXPECT_EQ(canvas.GetMemory(), canvas.GetBits() + canvas.GetPitch() * 511);
+
+    cycle.Update(16);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Showing);
+    EXPECT_TRUE(cycle.DiscVisible());
+    double previous = -1.0;
+    while (cycle.State() == TentacleCycle::Showing) {
+        EXPECT_GE(cycle.Alpha(), previous);
+        previous = cycle.Alpha();
+        cycle.Update(16);
+    }
+    EXPECT_EQ(previous, 1.0);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Withdrawing);
+    const std::size_t before = cycle.Path().size();
+    cycle.Update(16);
+    EXPECT_EQ(cycle.Path().size(), before - 2);  // one point per 7 ms
+    // 690 ms remove 98 points; a huge step would remove them all but keeps two, and
+    // with the fade over the cycle starts again.
+    const std::size_t shorter = cycle.Path().size();
+    cycle.Update(690);
+    EXPECT_EQ(cycle.Path().size(), shorter > 100 ? shorter - 98 : 2u);
+    EXPECT_GT(cycle.Path().size(), 1u);
+    cycle.Update(1000000);
+    EXPECT_EQ(cycle.Alpha(), 0.0);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Waiting);
+    EXPECT_TRUE(cycle.Path().empty());
+    EXPECT_FALSE(cycle.Drawable());
+}
+
+TEST(Tentacles, AlphaRampsInAndOutExactly)
+{
+    const std::string folder = MakeTestFolder("TentacleAlpha");
+    WriteHalvesBmp(folder + "/a.bmp");
+    std::srand(3);
+    TentacleCycle cycle(FolderEntry(folder), 4000, nullptr);
+    cycle.Start();
+    ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::Showing, 20));
+    EXPECT_EQ(cycle.Alpha(), 0.0);
+    cycle.Update(1250);
+    EXPECT_NEAR(cycle.Alpha(), 0.5, 1e-6);  // half-way through the 2.5 s fade-in
+    cycle.Update(1250);
+    EXPECT_EQ(cycle.Alpha(), 1.0);
+    cycle.Update(3500);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Showing);  // 6000 is not over 6000
+    cycle.Update(1);
+    ASSERT_EQ(cycle.State(), TentacleCycle::Withdrawing);
+    cycle.Update(350);
+    EXPECT_NEAR(cycle.Alpha(), 0.5, 1e-6);
+    cycle.Update(350);
+    EXPECT_EQ(cycle.Alpha(), 0.0);
+}
+
+TEST(Tentacles, PassesOverPicturesThatNoLongerDecode)
+{
+    const std::string folder = MakeTestFolder("TentacleBroken");
+    std::ofstream(folder + "/a broken.png", std::ios::binary) << "not a png";
+    WriteHalvesBmp(folder + "/b good.bmp");
+    std::srand(5);
+    TentacleCycle cycle(FolderEntry(folder), 4000, nullptr);
+    cycle.Start();
+    ASSERT_EQ(cycle.Pictures().PictureCount(), 2u);
+    for (int disc = 0; disc < 2; ++disc) {
+        ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::DiscBuilt, 16));
+        EXPECT_EQ(CanvasPixel(cycle.Canvas(), 256, 100), 0xFF0000u);
+        ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::Waiting, 16));
+    }
+
+    // Nothing decodes: the tentacle circles, shows no disc and starts over.
+    fs::remove(folder + "/b good.bmp");
+    TentacleCycle hopeless(FolderEntry(folder), 4000, nullptr);
+    hopeless.Start();
+    ASSERT_EQ(hopeless.Pictures().PictureCount(), 1u);
+    ASSERT_TRUE(RunUntil(&hopeless, TentacleCycle::Circling, 16));
+    while (hopeless.State() == TentacleCycle::Circling)
+        hopeless.Update(16);
+    EXPECT_EQ(hopeless.State(), TentacleCycle::Waiting);
+    EXPECT_FALSE(hopeless.Drawable());
+    EXPECT_FALSE(hopeless.TakeCanvasChange());
+    EXPECT_TRUE(RunUntil(&hopeless, TentacleCycle::Growing, 16));  // and tries again
+}
+
+TEST(Tentacles, ThirtyMinutesAtSixtyFramesKeepCyclingWithinBounds)
+{
+    std::srand(2024);
+    TentacleCycle cycle(FolderEntry(kSamples), 4000, nullptr);
+    cycle.Start();
+    ASSERT_EQ(cycle.Pictures().PictureCount(), 5u);
+    const std::size_t capacity = cycle.Path().capacity();
+    std::set<int> states;
+    std::set<std::size_t> shown;
+    int cycles = 0;
+    std::size_t longestPath = 0;
+    TentacleCycle::TentacleState previous = cycle.State();
+    for (int frame = 0; frame < 30 * 60 * 60; ++frame) {
+        cycle.Update(frame % 3 == 0 ? 17 : 16);
+        states.insert(cycle.State());
+        if (cycle.State() == TentacleCycle::DiscBuilt)
+            shown.insert(cycle.Pictures().CurrentIndex());
+        if (previous == TentacleCycle::Withdrawing && cycle.State() == TentacleCycle::Waiting)
+            ++cycles;
+        previous = cycle.State();
+        longestPath = std::max(longestPath, cycle.Path().size());
+        ASSERT_TRUE(std::isfinite(cycle.Alpha())) << frame;
+        ASSERT_TRUE(std::isfinite(cycle.PathLength())) << frame;
+        if (frame % 61 == 0) {
+            for (int n = 0; n < cycle.NodeCount(); ++n)
+                ASSERT_TRUE(Finite(cycle.Node(n).position) && Finite(cycle.Node(n).up)) << frame;
+        }
+    }
+    EXPECT_EQ(states.size(), 7u);
+    EXPECT_GE(cycles, 40);
+    EXPECT_EQ(shown.size(), 5u);  // every picture came round
+    EXPECT_LT(longestPath, capacity);
+    EXPECT_EQ(cycle.Path().capacity(), capacity);  // the path never reallocated
+}
