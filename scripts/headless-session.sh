@@ -18,6 +18,7 @@ hrtf=false
 file=$out/soundtrack.wav
 CONF
 export ALSOFT_CONF="$out/alsoft.conf"
+export ALSOFT_DRIVERS=wave  # wins over the file's drivers= when set elsewhere
 
 "$exe" /s &
 saver=$!
@@ -35,6 +36,9 @@ xdotool key space 2> /dev/null || true
 status=0
 wait "$saver" || status=$?
 cp -f "$(dirname "$exe")/zentharis.log" "$out/zentharis.log" 2> /dev/null || true
-[[ -f "$out/soundtrack.wav" ]] && echo "wrote out/soundtrack.wav"
+if [[ -f "$out/soundtrack.wav" ]]; then
+  level=$(sox "$out/soundtrack.wav" -n stats 2>&1 | awk '/RMS lev dB/ {print $4}' || true)
+  echo "wrote out/soundtrack.wav (RMS ${level:-?} dB)"
+fi
 echo "saver exited with $status; log in out/zentharis.log"
 exit "$status"
