@@ -312,9 +312,9 @@ Colour BandColour(double latitude, double longitude)
     Colour c = Ramp(bands, Clamp01(latitude + swirl));
     // Fine streaks along the bands.
     c = c * (1.0 + 0.05 * std::sin((latitude + swirl * 1.5) * 140.0));
-    // A great storm in the southern belt.
-    const double sx = (longitude - 0.9) / 0.32;
-    const double sy = (latitude - 0.40) / 0.045;
+    // A great storm in a southern belt, on the day side.
+    const double sx = (longitude - 1.45) / 0.3;
+    const double sy = (latitude - 0.60) / 0.04;
     const double storm = std::exp(-(sx * sx + sy * sy));
     const double swirlRing = std::exp(-std::pow(std::sqrt(sx * sx + sy * sy) - 1.0, 2.0) * 6.0);
     c = Mix(c, Rgb(224, 124, 110), storm * 0.8);
@@ -325,10 +325,11 @@ Colour BandColour(double latitude, double longitude)
 Image MakePlanet()
 {
     Image image(kPlanetSize, kPlanetSize);
-    const double lightLength = std::sqrt(0.45 * 0.45 + 0.5 * 0.5 + 0.74 * 0.74);
-    const double lx = -0.45 / lightLength;  // from the upper left, a little in front
-    const double ly = 0.5 / lightLength;
-    const double lz = 0.74 / lightLength;
+    // Lit from the lower right, where the sun has just gone down behind the ridges.
+    const double lightLength = std::sqrt(0.4 * 0.4 + 0.45 * 0.45 + 0.7 * 0.7);
+    const double lx = 0.4 / lightLength;
+    const double ly = -0.45 / lightLength;
+    const double lz = 0.7 / lightLength;
     const double tilt = 0.38;  // the bands' tilt against the screen
     const int samples = 4;
     for (int row = 0; row < kPlanetSize; ++row) {
@@ -361,8 +362,8 @@ Image MakePlanet()
                     // Cool scattered light along the limb on the day side.
                     const double fresnel = std::pow(1.0 - nz, 3.0);
                     c = c + Rgb(110, 160, 220) * (fresnel * 0.6 * SmoothStep(-0.2, 0.5, diffuse));
-                    // Faint warm light on the night side from the dusk below.
-                    c = c + Rgb(60, 24, 30) * ((1.0 - lit) * SmoothStep(0.2, -0.8, up) * 0.5 * nz);
+                    // Faint violet skylight on the night side.
+                    c = c + Rgb(40, 30, 72) * ((1.0 - lit) * 0.35 * nz);
                     pixel = pixel + c;
                 }
             }

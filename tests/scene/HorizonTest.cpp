@@ -68,10 +68,10 @@ TEST(HorizonTest, PlanetPictureIsALitSphereOnBlack)
     EXPECT_LT(AverageOf(planet, 0, 4, 0, 4).Luminance(), 1.0);
     EXPECT_LT(AverageOf(planet, 124, 128, 124, 128).Luminance(), 1.0);
     EXPECT_GT(AverageOf(planet, 56, 72, 56, 72).Luminance(), 60.0);
-    // The planet's square shows the first row at its bottom, so the sunlit upper left
-    // of the sphere lies at high row numbers here.
-    const double litSide = AverageOf(planet, 90, 105, 25, 40).Luminance();
-    const double nightSide = AverageOf(planet, 22, 37, 88, 103).Luminance();
+    // The planet's square shows the first row at its bottom, so the side lit from the
+    // sunset, lower right on screen, lies at low row numbers here.
+    const double litSide = AverageOf(planet, 22, 37, 88, 103).Luminance();
+    const double nightSide = AverageOf(planet, 90, 105, 25, 40).Luminance();
     EXPECT_GT(litSide, 2 * nightSide);
 }
 
