@@ -8,6 +8,7 @@
 
 #include "render/Ribbon.h"
 #include "tests/render/GLTestContext.h"
+#include "tests/render/VertexCapture.h"
 
 namespace {
 
@@ -104,47 +105,9 @@ void UploadRibbon(unsigned int program, Ribbon& ribbon, double length)
         glVertexAttrib3f(static_cast<GLuint>(normal), 0.0f, 0.0f, 1.0f);
 }
 
-// Runs the program's vertex stage over the points on the ribbon and returns, per point,
-// the captured clip position (4 floats) and world position (3 floats).
-std::vector<float> CaptureVertexStage(unsigned int program, Ribbon& ribbon, const std::vector<Vector3>& points)
+std::vector<float> CaptureOnRibbon(unsigned int program, Ribbon& ribbon, const std::vector<Vector3>& points)
 {
-    const char* const varyings[2] = {"gl_Position", "vGlobalCoordinates"};
-    glTransformFeedbackVaryings(program, 2, varyings, GL_INTERLEAVED_ATTRIBS);
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked != GL_TRUE)
-        return {};
-    // Linking again reset the uniforms.
-    UploadRibbon(program, ribbon, 1.0);
-
-    std::vector<float> positions;
-    for (const Vector3& p : points) {
-        positions.push_back(static_cast<float>(p.x));
-        positions.push_back(static_cast<float>(p.y));
-        positions.push_back(static_cast<float>(p.z));
-    }
-    GLuint captured = 0;
-    glGenBuffers(1, &captured);
-    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, captured);
-    glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, static_cast<GLsizeiptr>(points.size() * 7 * sizeof(float)), nullptr,
-                 GL_STATIC_READ);
-    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, captured);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions.data());
-    glEnable(GL_RASTERIZER_DISCARD);
-    glBeginTransformFeedback(GL_POINTS);
-    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(points.size()));
-    glEndTransformFeedback();
-    glDisable(GL_RASTERIZER_DISCARD);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    std::vector<float> result(points.size() * 7);
-    glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, static_cast<GLsizeiptr>(result.size() * sizeof(float)),
-                       result.data());
-    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
-    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, 0);
-    glDeleteBuffers(1, &captured);
-    return result;
+    return CaptureVertexStage(program, [&] { UploadRibbon(program, ribbon, 1.0); }, points);
 }
 
 }  // namespace
@@ -224,7 +187,7 @@ TEST_F(ShaderProgramXvfbTest, RibbonShaderPlacesVerticesWhereTheProcessorDoes)
     const std::vector<Vector3> points = SamplePoints(200);
     unsigned int program = 0;
     ASSERT_EQ(CreateShaderProgram(114, 112, &program), 0);
-    const std::vector<float> captured = CaptureVertexStage(program, ribbon, points);
+    const std::vector<float> captured = CaptureOnRibbon(program, ribbon, points);
     ASSERT_EQ(captured.size(), points.size() * 7);
 
     double worstWorld = 0.0;
@@ -252,7 +215,7 @@ TEST_F(ShaderProgramXvfbTest, LongRibbonShaderMatchesAtUnitLength)
     const std::vector<Vector3> points = SamplePoints(160);
     unsigned int program = 0;
     ASSERT_EQ(CreateShaderProgram(145, 144, &program), 0);
-    const std::vector<float> captured = CaptureVertexStage(program, ribbon, points);
+    const std::vector<float> captured = CaptureOnRibbon(program, ribbon, points);
     ASSERT_EQ(captured.size(), points.size() * 7);
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Vector3 expected = ribbon.TransformVertex(points[i], points[i].x);
@@ -260,6 +223,50 @@ TEST_F(ShaderProgramXvfbTest, LongRibbonShaderMatchesAtUnitLength)
         EXPECT_LT((world - expected).Length(), 1e-5) << "x = " << points[i].x;
     }
     glUseProgram(0);
+}
+
+TEST_F(ShaderProgramXvfbTest, MeshBuffersHoldTheFiveBlocksAndTheIndices)
+{
+    std::vector<RibbonMeshVertex> vertices(2);
+    vertices[0].position = Vector3(0.5, 0.1, 0.2);
+    vertices[0].gridPoint = Vector2(3, 4);
+    vertices[0].normal = Vector3(0, 0, 1);
+    vertices[0].gridX = Vector3(1, 0, 0);
+    vertices[0].gridY = Vector3(0, 1, 0);
+    vertices[1].position = Vector3(1.0, -0.1, 0.0);
+    const std::uint32_t indices[6] = {0, 1, 0, 1, 0, 1};
+    RibbonMeshPart part;
+    part.vertexCount = 2;
+    part.triangleCount = 2;
+    part.vertices = vertices.data();
+    part.indices = indices;
+    ASSERT_EQ(Ribbon::BuildMeshBuffers(&part), 0);
+    ASSERT_NE(part.vertexBuffer, 0u);
+    ASSERT_NE(part.indexBuffer, 0u);
+    GLint bound = -1;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+
+    std::vector<float> expected(28);
+    Ribbon::FillMeshBuffer(part, expected.data());
+    std::vector<float> stored(28, -7.0f);
+    glBindBuffer(GL_ARRAY_BUFFER, part.vertexBuffer);
+    GLint size = 0;
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    EXPECT_EQ(size, 112);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, 112, stored.data());
+    EXPECT_EQ(stored, expected);
+    std::uint32_t storedIndices[6] = {};
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, part.indexBuffer);
+    glGetBufferParameteriv(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    EXPECT_EQ(size, 24);
+    glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, 24, storedIndices);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(storedIndices[i], indices[i]);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 TEST_F(ShaderProgramXvfbTest, DrawnPointsLandOnTheProcessorsPixels)

@@ -9,7 +9,10 @@
 #include "platform/ExecutablePath.h"
 #include "scene/FlowersHolder.h"
 #include "scene/Horizon.h"
+#include "render/ShaderProgram.h"
+#include "scene/StalkMesh.h"
 #include "tests/render/GLTestContext.h"
+#include "tests/render/VertexCapture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -124,4 +127,59 @@ TEST(FlowersXvfbTest, BuildsDrawsAndLeavesTheStateAsDocumented)
         EXPECT_GT(fruitPixel.g, 40);
         EXPECT_GT(fruitPixel.g, fruitPixel.b);
     }
+}
+
+TEST(FlowersXvfbTest, StalkShaderBendsTheTubeAlongTheShapedRibbon)
+{
+    GLTestContext context(320, 240);
+    ASSERT_TRUE(context.IsReady());
+    unsigned int program = 0;
+    ASSERT_EQ(CreateShaderProgram(125, 124, &program), 0);
+    Flower flower(Vector3(-1, -2, -40), Vector3(0.7, 0, -0.7), 10, 1.0);
+    flower.ShapeStalk(1.2);
+    Ribbon& ribbon = flower.Stalk();
+
+    const StalkMesh mesh;
+    std::vector<Vector3> points;
+    for (int v = 0; v < StalkMesh::kVertexCount; ++v) {
+        const float* p = mesh.VertexData().data() + 3 * v;
+        points.emplace_back(p[0], p[1], p[2]);
+    }
+    const std::vector<float> captured = CaptureVertexStage(
+        program,
+        [&] {
+            glUniformMatrix3fv(glGetUniformLocation(program, "uRibbonMatrixes"), 20, GL_FALSE, ribbon.PackMatrixes());
+            glUniform3fv(glGetUniformLocation(program, "uRibbonVertexes"), 20, ribbon.PackVertexes());
+            glUniform1f(glGetUniformLocation(program, "uRibbonLength"), 10.0f);
+        },
+        points);
+    ASSERT_EQ(captured.size(), points.size() * 7);
+
+    // Every ring lies on a node boundary, where rounding may pick either node; both
+    // agree on the axis point, and their frames differ only by one node's turn.
+    for (std::size_t v = 0; v < points.size(); ++v) {
+        SCOPED_TRACE(testing::Message() << "vertex " << v);
+        const Vector3 world(captured[7 * v + 4], captured[7 * v + 5], captured[7 * v + 6]);
+        const Vector3& p = points[v];
+        double best = 1e9;
+        const double xi = 1.0 - p.x;
+        for (int k = static_cast<int>(std::floor(20 * xi + 0.5)) - 1; k <= static_cast<int>(std::floor(20 * xi + 0.5));
+             ++k) {
+            if (k < 0 || k > 19)
+                continue;
+            const RibbonNode& node = ribbon.Node(k);
+            const Vector3 expected = node.position + node.tangent * ((k * 0.05 - xi) * 10.0) + node.side * p.y +
+                                     node.up * p.z;
+            best = std::fmin(best, (world - expected).Length());
+        }
+        EXPECT_LT(best, 1e-4);
+    }
+    // The tip ring's centre lies 0.049 of the length beyond node 19.
+    Vector3 tipCentre;
+    for (int n = 0; n < 4; ++n)
+        tipCentre += Vector3(captured[7 * (80 + n) + 4], captured[7 * (80 + n) + 5], captured[7 * (80 + n) + 6]);
+    tipCentre = tipCentre / 4.0;
+    const RibbonNode& last = ribbon.Node(19);
+    const Vector3 expectedTip = last.position - last.tangent * 0.49;
+    EXPECT_LT((tipCentre - expectedTip).Length(), 1e-4);
 }
