@@ -307,7 +307,10 @@ double SPow(double value, double e) { return (value < 0 ? -1.0 : 1.0) * std::pow
 // A point of the super-elliptic cross-section at angle theta (0 at +y, pi/2 at the top).
 V3 SectionPoint(const Section& s, double x, double theta)
 {
-    const double c = std::cos(theta), sn = std::sin(theta);
+    // cos(pi/2) is 6e-17, not 0, and a fractional power would blow that up into an
+    // asymmetry of 1e-4.
+    auto snap = [](double value) { return std::fabs(value) < 1e-12 ? 0.0 : value; };
+    const double c = snap(std::cos(theta)), sn = snap(std::sin(theta));
     const double p = sn >= 0.0 ? s.topPower : s.bottomPower;
     const double h = sn >= 0.0 ? s.top : s.bottom;
     return V3(x, s.halfWidth * SPow(c, 2.0 / p), s.centreZ + h * SPow(sn, 2.0 / p));
