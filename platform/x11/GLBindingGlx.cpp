@@ -21,6 +21,7 @@ struct GLSurface {
     XFontStruct* font = nullptr;
     GLuint fontLists = 0;  // one display list per character code
     GLint textureUnits = -1;
+    bool released = false;  // the window went away and the context was let go
 };
 
 namespace {
@@ -109,8 +110,15 @@ void SetSwapInterval(GLSurface* surface, int interval)
 
 void SwapGLBuffers(GLSurface* surface)
 {
-    if (surface == nullptr || surface->context == nullptr || x11::SaverWindowGone(surface->window))
+    if (surface == nullptr || surface->context == nullptr || surface->released)
         return;
+    if (x11::SaverWindowGone(surface->window)) {
+        // Drawing on into a destroyed window makes the driver size its buffers from a
+        // failed query; without a current context the rest of the run draws nothing.
+        glXMakeCurrent(surface->display, None, nullptr);
+        surface->released = true;
+        return;
+    }
     glXSwapBuffers(surface->display, surface->window);
 }
 
@@ -118,7 +126,8 @@ void DeleteGLContext(GLSurface* surface)
 {
     if (surface == nullptr || surface->context == nullptr)
         return;
-    glXMakeCurrent(surface->display, None, nullptr);
+    if (!surface->released)
+        glXMakeCurrent(surface->display, None, nullptr);
     glXDestroyContext(surface->display, surface->context);
     surface->context = nullptr;
 }
@@ -147,16 +156,16 @@ void DisplaySize(GLSurface* surface, int* width, int* height)
 
 void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom)
 {
-    if (surface == nullptr || surface->context == nullptr || right <= 0 || bottom <= 0)
+    if (surface == nullptr || surface->context == nullptr || surface->released || right <= 0 || bottom <= 0)
         return;
     int width = 0;
     int height = 0;
     x11::SaverWindowSize(&width, &height);
     if (width <= 0 || height <= 0) {
-        GLint viewport[4] = {0, 0, 0, 0};
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        width = viewport[2];
-        height = viewport[3];
+        GLint current[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, current);
+        width = current[2];
+        height = current[3];
     }
     if (surface->textureUnits < 0) {
         surface->textureUnits = 1;
@@ -200,7 +209,10 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
     glDisable(GL_COLOR_LOGIC_OP);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glViewport(0, 0, width, height);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != width || viewport[3] != height)
+        glViewport(0, 0, width, height);
     // The clip rectangle is (0, 0)-(right, bottom) from the window's top-left corner.
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, height - bottom, right, bottom);

@@ -27,11 +27,17 @@ const char kPreviewTitle[] = "Preview";
 const char kSaverAtomName[] = "_ZENTHARIS_SAVER";
 
 std::atomic<unsigned long> errorCount{0};
+std::atomic<unsigned long> goneWindow{0};
+std::atomic<unsigned long> liveWindow{0};
 
-int RecordXError(Display*, XErrorEvent*)
+int RecordXError(Display*, XErrorEvent* error)
 {
     // The default handler exits the process; a window vanishing under us is expected.
+    // An error naming the saver window tells the render thread early that it is gone.
     errorCount.fetch_add(1);
+    if ((error->error_code == BadWindow || error->error_code == BadDrawable) && error->resourceid != 0 &&
+        error->resourceid == liveWindow.load())
+        goneWindow.store(error->resourceid);
     return 0;
 }
 
@@ -65,7 +71,6 @@ Window loopWindow = 0;
 bool closeRequested = false;
 unsigned long userRequests = 0;
 unsigned long userHandled = 0;
-std::atomic<unsigned long> goneWindow{0};
 std::atomic<int> windowWidth{0};
 std::atomic<int> windowHeight{0};
 
@@ -459,6 +464,7 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     windowWidth.store(static_cast<int>(width));
     windowHeight.store(static_cast<int>(height));
     goneWindow.store(0);
+    liveWindow.store(window);
 
     SetTitle(preview ? kPreviewTitle : kFullScreenTitle);
     XClassHint classHint;

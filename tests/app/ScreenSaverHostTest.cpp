@@ -1,0 +1,289 @@
+#include "app/ScreenSaverHost.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/ProcessObjects.h"
+#include "app/RenderThread.h"
+
+using platform::WindowEvent;
+using platform::WindowHandle;
+using platform::WindowMessage;
+
+namespace {
+
+const WindowHandle kExistingWindow = 123;
+const WindowHandle kForeground = 777;
+const WindowHandle kSaverWindow = 55;
+
+// A window system without a display: window 123 exists, the saver window runs the
+// events a test queues, and every request the host makes is recorded.
+struct FakeWindowSystem {
+    std::vector<WindowEvent> eventsToRun;
+    std::vector<WindowHandle> runParents;
+    std::vector<WindowHandle> settingsParents;
+    int closeRequests = 0;
+    int cursorHides = 0;
+    int cursorX = 100;
+    int cursorY = 100;
+    int moveX = 0;  // the pointer moves by this much once the window exists
+    int moveY = 0;
+    int acLineStatus = 1;
+    std::vector<std::intptr_t> results;
+    std::vector<WindowMessage> forwarded;
+};
+
+FakeWindowSystem fake;
+
+bool FakeWindowExists(WindowHandle window) { return window == kExistingWindow; }
+WindowHandle FakeForegroundWindow() { return kForeground; }
+
+int FakeRunSaverWindow(WindowHandle parent, platform::WindowProcedure procedure)
+{
+    fake.runParents.push_back(parent);
+    for (WindowEvent event : fake.eventsToRun) {
+        event.window = kSaverWindow;
+        fake.results.push_back(procedure(event));
+        if (event.message == WindowMessage::Create) {
+            fake.cursorX += fake.moveX;
+            fake.cursorY += fake.moveY;
+        }
+    }
+    return 0;
+}
+
+bool FakeCursorPosition(int* x, int* y)
+{
+    *x = fake.cursorX;
+    *y = fake.cursorY;
+    return true;
+}
+
+void FakeHideCursor(WindowHandle) { ++fake.cursorHides; }
+void FakePostClose(WindowHandle window)
+{
+    EXPECT_EQ(window, kSaverWindow);
+    ++fake.closeRequests;
+}
+std::intptr_t FakeDefault(const WindowEvent&) { return 0; }
+int FakeAcLineStatus() { return fake.acLineStatus; }
+
+// Stands in for the program's ScreenSaverProc, which ends in the host's default handling.
+std::intptr_t FakeScreenSaverProc(const WindowEvent& event)
+{
+    fake.forwarded.push_back(event.message);
+    return DefScreenSaverProc(event);
+}
+
+int FakeSettingsDialog(WindowHandle parent)
+{
+    fake.settingsParents.push_back(parent);
+    return 1;
+}
+
+class ScreenSaverHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake = FakeWindowSystem();
+        const ScreenSaverHostServices services = {
+            FakeWindowExists, FakeForegroundWindow, FakeRunSaverWindow, FakeCursorPosition,
+            FakeHideCursor,   FakePostClose,        FakeDefault,        FakeAcLineStatus,
+            FakeScreenSaverProc, FakeSettingsDialog,
+        };
+        UseScreenSaverHostServices(services);
+    }
+
+    static WindowEvent Event(WindowMessage message, std::intptr_t wParam = 0, std::intptr_t lParam = 0)
+    {
+        WindowEvent event;
+        event.message = message;
+        event.wParam = wParam;
+        event.lParam = lParam;
+        return event;
+    }
+
+    // Runs the full-screen saver over the queued events; returns the closes it asked for.
+    int CloseRequestsOfRun(const char* command, std::vector<WindowEvent> events)
+    {
+        fake.eventsToRun = std::move(events);
+        fake.eventsToRun.insert(fake.eventsToRun.begin(), Event(WindowMessage::Create));
+        EXPECT_EQ(ScreenSaverMain(command), 0);
+        return fake.closeRequests;
+    }
+};
+
+}  // namespace
+
+TEST_F(ScreenSaverHostTest, DefaultsAreThePlatformsAndTheProgramsOwn)
+{
+    // Naming a process object here also pulls them into this program ahead of the
+    // library that needs them.
+    EXPECT_FALSE(TheEventLog.UserErrorText() != nullptr && TheEventLog.UserErrorText()[0] == '\0');
+    EXPECT_EQ(DefaultScreenSaverHostServices().screenSaverProc, &ScreenSaverProc);
+    EXPECT_EQ(DefaultScreenSaverHostServices().runSaverWindow, &platform::RunSaverWindow);
+}
+
+TEST_F(ScreenSaverHostTest, ParseWindowNumberReadsDecimalDigitsOnly)
+{
+    EXPECT_EQ(ParseWindowNumber("123"), 123u);
+    EXPECT_EQ(ParseWindowNumber("0123abc"), 123u);
+    EXPECT_EQ(ParseWindowNumber("12 34"), 12u);
+    EXPECT_EQ(ParseWindowNumber(""), 0u);
+    EXPECT_EQ(ParseWindowNumber("-5"), 0u);     // no sign
+    EXPECT_EQ(ParseWindowNumber("0x1A"), 0u);   // no hexadecimal
+    EXPECT_EQ(ParseWindowNumber("4294967295"), 4294967295u);
+    EXPECT_EQ(ParseWindowNumber("4294967296"), 0u);  // accumulates in 32 bits
+}
+
+TEST_F(ScreenSaverHostTest, PreviewSwitchesRunInWindow123WhateverTheirSpelling)
+{
+    for (const char* command : {"/p 123", "-P123", "p123", "/l 123", "L   123", "  /P 123 trailing", "-/-p123"}) {
+        fake.runParents.clear();
+        EXPECT_EQ(ScreenSaverMain(command), 0) << command;
+        ASSERT_EQ(fake.runParents.size(), 1u) << command;
+        EXPECT_EQ(fake.runParents[0], kExistingWindow) << command;
+    }
+}
+
+TEST_F(ScreenSaverHostTest, PreviewWithoutAUsableWindowFails)
+{
+    for (const char* command : {"/p", "/p 0", "/p 124", "/p abc", "/p:123"})
+        EXPECT_EQ(ScreenSaverMain(command), -1) << command;
+    EXPECT_TRUE(fake.runParents.empty());
+}
+
+TEST_F(ScreenSaverHostTest, RunSwitchAndUnknownSwitches)
+{
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(ScreenSaverMain("-S"), 0);
+    EXPECT_EQ(ScreenSaverMain("s"), 0);
+    ASSERT_EQ(fake.runParents.size(), 3u);
+    EXPECT_EQ(fake.runParents[2], 0u);  // full screen
+
+    EXPECT_EQ(ScreenSaverMain("/x"), -1);
+    EXPECT_EQ(ScreenSaverMain("/?"), -1);
+    EXPECT_EQ(ScreenSaverMain("/1"), -1);
+    // Password change exists on Windows 9x only.
+    EXPECT_EQ(ScreenSaverMain("/a"), -1);
+    EXPECT_EQ(ScreenSaverMain("/A 123"), -1);
+    EXPECT_EQ(fake.runParents.size(), 3u);
+    EXPECT_TRUE(fake.settingsParents.empty());
+}
+
+TEST_F(ScreenSaverHostTest, SettingsSwitchAndEmptyCommand)
+{
+    EXPECT_EQ(ScreenSaverMain(""), 1);
+    EXPECT_EQ(ScreenSaverMain("  "), 1);
+    EXPECT_EQ(ScreenSaverMain("/"), 1);
+    EXPECT_EQ(ScreenSaverMain("/c:123"), 1);
+    EXPECT_EQ(ScreenSaverMain("-C"), 1);
+    EXPECT_EQ(ScreenSaverMain("/c 123"), 1);   // a space instead of the colon
+    EXPECT_EQ(ScreenSaverMain("/c:124"), 1);   // no such window
+    EXPECT_EQ(ScreenSaverMain("/c:0"), 1);
+    EXPECT_EQ(ScreenSaverMain("/c:"), 1);
+    const std::vector<WindowHandle> expected = {0, 0, 0, kExistingWindow, kForeground,
+                                                kForeground, kForeground, kForeground, kForeground};
+    EXPECT_EQ(fake.settingsParents, expected);
+    EXPECT_TRUE(fake.runParents.empty());
+}
+
+TEST_F(ScreenSaverHostTest, PointerMustMoveMoreThanFourPixels)
+{
+    // 2 right and 2 down: stays; 3 and 2: closes.
+    fake.moveX = 2;
+    fake.moveY = 2;
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::MouseMove)}), 0);
+    SetUp();
+    fake.moveX = 3;
+    fake.moveY = 2;
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::MouseMove)}), 1);
+    SetUp();
+    fake.moveX = -4;
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::MouseMove)}), 0);
+    SetUp();
+    fake.moveX = -2;
+    fake.moveY = -3;
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::MouseMove)}), 1);
+
+    // The reference point is where the pointer was at creation: the cursor already far
+    // away then, with no movement since, does not close.
+    SetUp();
+    fake.cursorX = 900;
+    fake.cursorY = 700;
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::MouseMove)}), 0);
+
+    // After a close the new position becomes the reference point.
+    SetUp();
+    fake.moveX = 10;
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::MouseMove), Event(WindowMessage::MouseMove)}), 1);
+}
+
+TEST_F(ScreenSaverHostTest, InputAndDeactivationCloseTheFullScreenSaver)
+{
+    for (WindowMessage message : {WindowMessage::KeyDown, WindowMessage::SysKeyDown, WindowMessage::LeftButtonDown,
+                                  WindowMessage::RightButtonDown, WindowMessage::MiddleButtonDown}) {
+        SetUp();
+        EXPECT_EQ(CloseRequestsOfRun("/s", {Event(message)}), 1);
+    }
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::ActivateApp, 1)}), 0);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::ActivateApp, 0)}), 1);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::Paint), Event(WindowMessage::Other)}), 0);
+    EXPECT_EQ(fake.cursorHides, 2);  // at creation and when painting
+}
+
+TEST_F(ScreenSaverHostTest, InputNeverClosesThePreview)
+{
+    fake.cursorX = 500;
+    fake.cursorY = 500;
+    EXPECT_EQ(CloseRequestsOfRun("/p 123", {Event(WindowMessage::KeyDown), Event(WindowMessage::LeftButtonDown),
+                                            Event(WindowMessage::MouseMove), Event(WindowMessage::ActivateApp, 0),
+                                            Event(WindowMessage::PowerBroadcast, 4)}),
+              0);
+    EXPECT_EQ(fake.cursorHides, 0);  // the preview keeps the cursor
+}
+
+TEST_F(ScreenSaverHostTest, TitleChangesAreRefusedAndNotForwarded)
+{
+    fake.eventsToRun = {Event(WindowMessage::SetText), Event(WindowMessage::SetCursor)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    ASSERT_EQ(fake.results.size(), 2u);
+    EXPECT_EQ(fake.results[0], 0);
+    EXPECT_EQ(fake.results[1], 1);  // SetCursor hides the cursor and is handled
+    EXPECT_EQ(fake.forwarded, std::vector<WindowMessage>{WindowMessage::SetCursor});
+
+    SetUp();
+    fake.eventsToRun = {Event(WindowMessage::SetText)};
+    EXPECT_EQ(ScreenSaverMain("/p 123"), 0);
+    EXPECT_EQ(fake.results, std::vector<std::intptr_t>{0});
+    EXPECT_TRUE(fake.forwarded.empty());
+}
+
+TEST_F(ScreenSaverHostTest, PowerEventsCloseExceptUnchangedMainsAndFailedResume)
+{
+    // Suspend query, resume, resume after a failure, mains unchanged, mains changed, unknown.
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::PowerBroadcast, 0)}), 1);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::PowerBroadcast, 7, 0)}), 1);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::PowerBroadcast, 0x12, 1)}), 0);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::PowerBroadcast, 0x0A)}), 0);
+    SetUp();
+    fake.eventsToRun = {Event(WindowMessage::Create), Event(WindowMessage::PowerBroadcast, 0x0A)};
+    fake.acLineStatus = 1;
+    // The status stored before the window was created differs from the one read later.
+    const ScreenSaverHostServices services = {FakeWindowExists, FakeForegroundWindow, FakeRunSaverWindow, FakeCursorPosition, FakeHideCursor,
+                FakePostClose, FakeDefault,
+                [] { return fake.runParents.empty() ? 1 : 0; },
+                FakeScreenSaverProc, FakeSettingsDialog};
+    UseScreenSaverHostServices(services);
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.closeRequests, 1);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::PowerBroadcast, 0x20)}), 1);
+}
