@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/ProcessObjects.h"
+#include "scene/TentaclesHolder.h"
+#include "tests/render/GLTestContext.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const std::string kSamples = std::string(ZEN_BUILD_DIR) + "/sample-pictures";
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+Vector3 ProjectToWindow(const Vector3& world)
+{
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble x = 0, y = 0, z = 0;
+    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
+    return Vector3(x, y, z);
+}
+
+Rgb PixelAt(const std::vector<unsigned char>& rows, const GLTestContext& gl, const Vector3& world)
+{
+    const Vector3 window = ProjectToWindow(world);
+    const int x = static_cast<int>(window.x);
+    const int y = gl.Height() - 1 - static_cast<int>(window.y);
+    Rgb pixel;
+    if (x < 0 || x >= gl.Width() || y < 0 || y >= gl.Height())
+        return {-1, -1, -1};
+    const unsigned char* p = &rows[(static_cast<std::size_t>(y) * gl.Width() + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+int LitPixels(const std::vector<unsigned char>& rows)
+{
+    int lit = 0;
+    for (std::size_t i = 0; i < rows.size(); i += 3)
+        lit += rows[i] + rows[i + 1] + rows[i + 2] > 60;
+    return lit;
+}
+
+void DrawFrame(TentaclesHolder* tentacles, std::uint32_t dt)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    tentacles->Update(dt);
+    tentacles->Draw();
+}
+
+// Simulated frames until the state is reached, drawing only the last one.
+bool AdvanceTo(TentaclesHolder* tentacles, TentacleCycle::TentacleState state, int extraFrames = 0)
+{
+    int frames = 0;
+    while (tentacles->State() != state && frames < 400000) {
+        tentacles->Update(16);
+        ++frames;
+    }
+    for (int i = 0; i < extraFrames; ++i)
+        tentacles->Update(16);
+    DrawFrame(tentacles, 16);
+    return frames < 400000;
+}
+
+// A 64 x 64 BMP, red in its top half and blue below, green at the top-left corner.
+void WriteMarkedBmp(const std::string& path)
+{
+    const int size = 64, rowSize = 192;
+    std::string file(54 + rowSize * size, '\0');
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = char(v >> (8 * i));
+    };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, std::uint32_t(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, size);
+    put32(22, size);
+    file[26] = 1, file[28] = 24;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            char* p = &file[54 + std::size_t(size - 1 - y) * rowSize + x * 3];
+            const bool corner = x < 20 && y < 20;
+            p[0] = corner || y < 32 ? 0 : char(0xFF);
+            p[1] = corner ? char(0xFF) : 0;
+            p[2] = !corner && y < 32 ? char(0xFF) : 0;
+        }
+    }
+    std::ofstream(path, std::ios::binary) << file;
+}
+
+// One context for every test: Xvfb resets when its last client leaves, and a new
+// connection made during the reset fails.
+class TentaclesXvfb : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { context = new GLTestContext(1024, 768); }
+    static void TearDownTestSuite()
+    {
+        delete context;
+        context = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(context->IsReady());
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    }
+
+    static GLTestContext* context;
+};
+
+GLTestContext* TentaclesXvfb::context = nullptr;
+
+}  // namespace
+
+TEST_F(TentaclesXvfb, RisesCirclesAndShowsThePictureUprightAndNotMirrored)
+{
+    const GLTestContext& gl = *context;
+    const std::string folder = MakeTestFolder("TentaclesXvfbMarked");
+    WriteMarkedBmp(folder + "/marked.bmp");
+    std::srand(11);
+    TentaclesHolder tentacles({{folder, PictureEntry::Kind::Folder}}, nullptr);
+    ASSERT_TRUE(tentacles.IsReady());
+
+    ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Circling));
+    EXPECT_GT(LitPixels(gl.ReadBack()), 200);  // the body is drawn
+    ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Showing, 200));
+    EXPECT_EQ(tentacles.Alpha(), 1.0);
+    const std::vector<unsigned char> rows = gl.ReadBack();
+    const auto& disc = tentacles.Disc();
+    const Vector3 centre = disc[0].position;
+    const Vector3 right = (disc[1].position - centre) * 0.2;  // texture s grows this way
+    const Vector3 up = (disc[11].position - centre) * 0.2;    // and t this way
+    const Rgb top = PixelAt(rows, gl, centre + up);
+    const Rgb bottom = PixelAt(rows, gl, centre - up);
+    const Rgb topLeft = PixelAt(rows, gl, centre + up * 2.4 - right * 2.4);
+    const Rgb topRight = PixelAt(rows, gl, centre + up * 2.4 + right * 2.4);
+    // Upright: red above blue on screen; not mirrored: the green corner is on the left.
+    EXPECT_GT(ProjectToWindow(centre + up).y, ProjectToWindow(centre - up).y);
+    EXPECT_GT(ProjectToWindow(centre + right).x, ProjectToWindow(centre - right).x);
+    EXPECT_GT(top.r, 150);
+    EXPECT_LT(top.b, 80);
+    EXPECT_GT(bottom.b, 150);
+    EXPECT_LT(bottom.r, 80);
+    EXPECT_GT(topLeft.g, 150);
+    EXPECT_LT(topRight.g, 80);
+}
+
+TEST_F(TentaclesXvfb, ScreenshotsWithTheSamplePictures)
+{
+    const GLTestContext& gl = *context;
+    const std::string out = MakeTestFolder("TentaclesXvfbShots");
+    std::srand(4);
+    TentaclesHolder tentacles({{kSamples, PictureEntry::Kind::Folder}}, nullptr);
+    ASSERT_TRUE(tentacles.IsReady());
+    ASSERT_EQ(tentacles.Pictures().PictureCount(), 5u);
+    ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Growing, 400));
+    EXPECT_TRUE(gl.SavePpm(out + "/1-rising.ppm"));
+    ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Circling, 300));
+    EXPECT_TRUE(gl.SavePpm(out + "/2-circling.ppm"));
+    for (int disc = 0; disc < 3; ++disc) {
+        ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Showing, 250));
+        EXPECT_GT(LitPixels(gl.ReadBack()), 1000);
+        EXPECT_TRUE(gl.SavePpm(out + "/3-disc-" + std::to_string(disc) + ".ppm"));
+        ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Waiting));
+    }
+}
+
+TEST_F(TentaclesXvfb, TheSceneObjectShowsTheSlideshowCollection)
+{
+    ASSERT_EQ(SlideshowPictures.LoadFromText(("1" + kSamples + "/More pictures;2" + kSamples + "/Blossom.png").c_str()), 0);
+    TentaclesHolder tentacles;
+    EXPECT_TRUE(tentacles.IsReady());
+    EXPECT_EQ(tentacles.Pictures().PictureCount(), 2u);
+    SlideshowPictures.Clear();
+    TentaclesHolder empty;
+    EXPECT_TRUE(empty.IsReady());
+    EXPECT_EQ(empty.Pictures().PictureCount(), 0u);
+}
