@@ -12,14 +12,14 @@
 // creature's drawing issues it.
 class CreatureWing {
 public:
-    static const int kProfilePoints = 7;
-    static const int kStreaks = 5;
-    static const int kStreakPoints = 11;  // s = 0, 0.1, ... while s < 1
-    static const int kStripPoints = 2 * kProfilePoints;
+    static constexpr int kProfilePoints = 7;
+    static constexpr int kStreaks = 5;
+    static constexpr int kStreakPoints = 11;  // s = 0, 0.1, ... while s < 1
+    static constexpr int kStripPoints = 2 * kProfilePoints;
     // Phases wrap by this many ms (about 23.8 days): 0.9 times it is a whole number of
     // turns to within 1e-6 radians, so the beat runs on unbroken where the 32-bit count
     // would otherwise overflow.
-    static const std::int32_t kPhaseWrap = 2057789935;
+    static constexpr std::int32_t kPhaseWrap = 2057789935;
 
     // What one frame of the wing shows.
     struct Sweep {

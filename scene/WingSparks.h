@@ -13,8 +13,8 @@ class WingSparks {
 public:
     // A spark fades by 0.992 per frame and is dropped below 0.01, so one of brightness 1
     // lives 575 frames; with one spark per frame at most that many are alive.
-    static const std::size_t kCapacity = 640;
-    static const int kGlowSize = 32;
+    static constexpr std::size_t kCapacity = 640;
+    static constexpr int kGlowSize = 32;
 
     WingSparks();
 

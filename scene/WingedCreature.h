@@ -26,7 +26,7 @@ struct CreatureProgram {
 // context current; not ready when the sound, a program or a buffer is missing.
 class WingedCreature {
 public:
-    static const int kBodyNodes = 20;  // NumberOfNodes of the body's vertex shader
+    static constexpr int kBodyNodes = 20;  // NumberOfNodes of the body's vertex shader
 
     WingedCreature();
 
