@@ -7,13 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/ProcessObjects.h"
 #include "scene/GlowCloud.h"
-
-// FormlessPlanet logs through the process-wide log; naming it here makes the linker
-// take the process-wide objects from the test support library.
-extern const EventLog* const FormlessPlanetTestLog;
-const EventLog* const FormlessPlanetTestLog = &TheEventLog;
 
 namespace {
 
