@@ -21,3 +21,14 @@ add_custom_command(
 add_custom_target(zen_sample_pictures ALL DEPENDS ${ZEN_SAMPLE_PICTURES})
 # The saver target is declared later; the headless run needs the folder beside it.
 cmake_language(DEFER CALL add_dependencies zentharis zen_sample_pictures)
+
+# The pictures benchmark encodes its own large JPEG and draws the sample pictures;
+# bench/ is added after this rule.
+function(zen_prepare_pictures_bench)
+  if(TARGET PicturesBench)
+    target_link_libraries(PicturesBench PRIVATE JPEG::JPEG)
+    target_compile_definitions(PicturesBench PRIVATE ZEN_BUILD_DIR="${CMAKE_BINARY_DIR}")
+    add_dependencies(PicturesBench zen_sample_pictures)
+  endif()
+endfunction()
+cmake_language(DEFER CALL zen_prepare_pictures_bench)
