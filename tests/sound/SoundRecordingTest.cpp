@@ -2,9 +2,11 @@
 // the file: volume steps in decibels, the distance law, and left/right placement.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -120,11 +122,13 @@ TEST(SoundRecording, VolumeDistanceAndSideComeOutInTheRecordedFile)
         ambient->SetPosition(Vector3(0.0, 0.0, -4.0));
         Hold(segmentMs);
         ambient->SetVolume(-10000);
-        // 4-5.2 s: the wing one-shot two units to the right; 5.2-6.4 s: to the left.
+        // 4-5.2 s: the wing one-shot two units to the right; from 5.4 s: to the left.
+        // (Started again while it still plays, it would only go on to its end.)
         wings->SetVolume(0);
         wings->SetPosition(Vector3(2.0, 0.0, 0.0));
         wings->PlayOnce();
-        Hold(1200);
+        Hold(1400);
+        EXPECT_FALSE(wings->IsPlaying());
         wings->SetPosition(Vector3(-2.0, 0.0, 0.0));
         wings->PlayOnce();
         Hold(1400);
@@ -134,7 +138,7 @@ TEST(SoundRecording, VolumeDistanceAndSideComeOutInTheRecordedFile)
     ASSERT_TRUE(ReadWave(wave, &recording)) << wave;
     ASSERT_EQ(recording.channels, 2);
     ASSERT_EQ(recording.rate, 44100);
-    ASSERT_GT(recording.samples.size(), static_cast<std::size_t>(6.4 * 44100 * 2));
+    ASSERT_GT(recording.samples.size(), static_cast<std::size_t>(6.6 * 44100 * 2));
 
     // The sample's own level, the same measure on its raw bytes.
     Recording sample;
@@ -152,8 +156,8 @@ TEST(SoundRecording, VolumeDistanceAndSideComeOutInTheRecordedFile)
     const double far = LevelDb(recording, 0, 3.3, 3.9);
     const double rightOfRightSound = LevelDb(recording, 1, 4.1, 4.9);
     const double leftOfRightSound = LevelDb(recording, 0, 4.1, 4.9);
-    const double rightOfLeftSound = LevelDb(recording, 1, 5.3, 6.1);
-    const double leftOfLeftSound = LevelDb(recording, 0, 5.3, 6.1);
+    const double rightOfLeftSound = LevelDb(recording, 1, 5.5, 6.3);
+    const double leftOfLeftSound = LevelDb(recording, 0, 5.5, 6.3);
     std::printf("sample %.1f dB; at -40 dB: %.1f, at -24 dB: %.1f; 1 unit ahead %.1f, 4 units %.1f;\n"
                 "at +x left/right %.1f/%.1f, at -x left/right %.1f/%.1f\n",
                 own, quiet, louder, near, far, leftOfRightSound, rightOfRightSound, leftOfLeftSound,
