@@ -181,4 +181,44 @@ TEST_F(WingedCreatureXvfbTest, InFlightItStaysDrawnWithWingsAndSparks)
     EXPECT_GT(creature.Wing(0).Sparks().Sparks().size(), 20u);
 }
 
+TEST_F(WingedCreatureXvfbTest, HalfAnHourOfFlightStaysInTheSceneWithBoundedSparks)
+{
+    TheApplicationState.soundManager = new SoundManager(0);
+    WingedCreature creature;
+    ASSERT_TRUE(creature.IsReady());
+    const int frames = 30 * 60 * 60;  // 30 minutes at 60 frames per second
+    int visits[5] = {0, 0, 0, 0, 0};
+    std::size_t mostSparks = 0;
+    double farthest = -1e9;
+    for (int frame = 0; frame < frames; ++frame) {
+        creature.Step(frame % 3 == 0 ? 16 : 17);
+        const Vector3& head = creature.Body().Node(0).position;
+        ASSERT_TRUE(std::isfinite(head.x) && std::isfinite(head.y) && std::isfinite(head.z)) << frame;
+        ASSERT_LT(std::fabs(head.x), 8.0) << frame;
+        ASSERT_LT(std::fabs(head.y), 6.0) << frame;
+        ASSERT_GT(head.z, -20.0) << frame;
+        ASSERT_LT(head.z, 6.0) << frame;
+        farthest = std::max(farthest, -head.z);
+        const int state = creature.Flight().State();
+        ASSERT_GE(state, 0);
+        ASSERT_LE(state, 4);
+        ++visits[state];
+        for (int k = 0; k < 2; ++k) {
+            const std::size_t count = creature.Wing(k).Sparks().Sparks().size();
+            mostSparks = std::max(mostSparks, count);
+            ASSERT_LE(count, WingSparks::kCapacity);
+        }
+        for (int i = 1; i < WingedCreature::kBodyNodes; ++i) {
+            const double spacing = (creature.Body().Node(i).position - creature.Body().Node(i - 1).position).Length();
+            ASSERT_NEAR(spacing, 0.05, 1e-6) << frame;
+        }
+    }
+    // About 8 sparks a second live some 7 to 9 seconds.
+    EXPECT_LT(mostSparks, 120u);
+    EXPECT_GT(mostSparks, 30u);
+    EXPECT_GT(farthest, 4.0) << "it roams into the depth";
+    for (int state = 0; state < 5; ++state)
+        EXPECT_GT(visits[state], 0) << "state " << state << " never visited";
+}
+
 }  // namespace
