@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Without OpenGL 2.0 the log tells why and a message box says so; closing during
+# initialisation shows no box; without a sound device the box names DirectX (once the
+# sound manager is real).
+set -euo pipefail
+source "$(dirname "$0")/saver-test-lib.sh"
+saver_test_setup "$0" "$@"
+
+close_box() {
+  local box="$1"
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  # The OK button spans the bottom of the box.
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 8)) click 1
+}
+
+# No OpenGL 2.0: records, box, a proper end.
+MESA_GL_VERSION_OVERRIDE=1.5 start_saver /s
+box="$(wait_for_window "Screen saver" 30)" || fail "no message box"
+expect_running "the saver ended before the box was closed"
+close_box "$box"
+wait_saver_exit 20
+status="$SAVER_STATUS"
+[[ "$status" == 0 ]] || fail "exit status $status after the box"
+expect_records_in_order \
+  "   Notify : GLEW initialized" \
+  "(!)Error : Can not initialize OpenGL 2.0" \
+  "   Notify : Error of common initialization" \
+  "   Notify : Start common uninstall" \
+  "   Notify : Common uninstall has finished properly" \
+  "   Notify : FPS = -1"
+expect_log_ends_properly
+! grep -q "OpenGL 2.0 is found" "$LOG" || fail "OpenGL 2.0 reported found"
+
+# The box's text: where GTK cannot start, the text goes to the error output instead.
+MESA_GL_VERSION_OVERRIDE=1.5 GDK_BACKEND=none-such start_saver /s
+wait_saver_exit 30
+status="$SAVER_STATUS"
+[[ "$status" == 0 ]] || fail "exit status $status without a box"
+grep -qxF "Sorry, this application requires OpenGL 2.0" "$WORK/stderr" || fail "box text: $(cat "$WORK/stderr")"
+expect_log_ends_properly
+
+# Closed during initialisation: the pointer keeps moving from before the start, so
+# the window closes as soon as it sees it, long before the failure is known.
+( while true; do xdotool mousemove_relative -- 9 9; xdotool mousemove_relative -- -9 -9; done ) &
+mover=$!
+MESA_GL_VERSION_OVERRIDE=1.5 start_saver /s
+wait_saver_exit 30
+status="$SAVER_STATUS"
+kill "$mover"; wait "$mover" 2> /dev/null || true
+[[ "$status" == 0 ]] || fail "exit status $status when closed during initialisation"
+[[ -z "$(windows_titled "Screen saver")" ]] || fail "a box was shown after closing"
+grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure was not logged"
+expect_log_ends_properly
+
+# No sound device: only meaningful once the sound manager opens a real device.
+if grep -q "Placeholder" "${ZEN_SOURCE_DIR:-$(dirname "$0")/../..}/sound/SoundManager.h"; then
+  echo "SKIP: no sound device check (the sound manager is still a placeholder)"
+else
+  ALSOFT_DRIVERS=nonexistent GDK_BACKEND=none-such start_saver /s
+  wait_saver_exit 30
+status="$SAVER_STATUS"
+  [[ "$status" == 0 ]] || fail "exit status $status without a sound device"
+  grep -qxF "Sorry, this application requires DirectX 8.0 or later" "$WORK/stderr" ||
+    fail "box text without a sound device: $(cat "$WORK/stderr")"
+  expect_records_in_order \
+    "   Notify : Start common initialization" \
+    "(!)Error : SoundManager initialization is failed" \
+    "   Notify : Error of common initialization" \
+    "   Notify : Common uninstall has finished properly"
+  expect_log_ends_properly
+fi
+echo PASS

@@ -1,0 +1,157 @@
+# Shared by the whole-program saver checks (sourced, not run). Each check runs a copy
+# of the executable in a folder of its own, so its log and settings are its own, under
+# a private Xvfb.
+
+# Re-runs the calling script under its own Xvfb, then prepares the work folder.
+# Usage: saver_test_setup "$0" "$@"
+saver_test_setup() {
+  local script="$1"
+  shift
+  if [[ -z "${ZEN_SAVER_TEST_IN_XVFB:-}" ]]; then
+    ZEN_SAVER_TEST_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" \
+      bash "$script" "$@"
+  fi
+  local exe
+  exe="$(readlink -f "$1")"
+  WORK="$(mktemp -d "${TMPDIR:-/tmp}/zentharis-test.XXXXXX")"
+  trap 'saver_test_cleanup' EXIT
+  cp "$exe" "$WORK/zentharis"
+  SAVER="$WORK/zentharis"
+  LOG="$WORK/zentharis.log"
+  export XDG_CONFIG_HOME="$WORK/config"
+  export ALSOFT_DRIVERS="${ALSOFT_DRIVERS:-null}"
+  export GSETTINGS_BACKEND=memory
+  write_settings 0 1
+  SAVER_PID=""
+}
+
+saver_test_cleanup() {
+  local status=$?
+  if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
+    kill "$SAVER_PID" 2> /dev/null || true
+  fi
+  if [[ $status -ne 0 && -f "${LOG:-}" ]]; then
+    echo "--- log of the failed run:" >&2
+    cat "$LOG" >&2
+  fi
+  rm -rf "$WORK"
+  exit $status
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# write_settings <EnableFPS> <EnableVSync>
+write_settings() {
+  mkdir -p "$XDG_CONFIG_HOME/Vorelund"
+  printf 'EnableFPS=%s\nEnableVSync=%s\nSlideshowPictures=\n' "$1" "$2" \
+    > "$XDG_CONFIG_HOME/Vorelund/Zentharis screensaver.conf"
+}
+
+# start_saver <arguments...>: runs the saver in the background; stderr goes to $WORK/stderr.
+start_saver() {
+  "$SAVER" "$@" 2> "$WORK/stderr" &
+  SAVER_PID=$!
+}
+
+# Ids of the windows whose title is exactly the text (xdotool's search is a
+# case-insensitive pattern).
+windows_titled() {
+  local id
+  for id in $(xdotool search --name "$1" 2> /dev/null); do
+    local name
+    name="$(xprop -id "$id" WM_NAME 2> /dev/null || true)"
+    [[ "$name" == "WM_NAME(STRING) = \"$1\"" || "$name" == "WM_NAME(UTF8_STRING) = \"$1\"" ]] && echo "$id"
+  done
+  return 0
+}
+
+# wait_for_window <title> [seconds]: prints the id of the first such viewable window.
+wait_for_window() {
+  local deadline=$((SECONDS + ${2:-20}))
+  while ((SECONDS < deadline)); do
+    local id
+    for id in $(windows_titled "$1"); do
+      if xwininfo -id "$id" 2> /dev/null | grep -q "Map State: IsViewable"; then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_for_log <text> [seconds]: until a log line contains the text.
+wait_for_log() {
+  local deadline=$((SECONDS + ${2:-30}))
+  while ((SECONDS < deadline)); do
+    grep -qF -- "$1" "$LOG" 2> /dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_saver_exit [seconds]: waits for the saver to end and sets SAVER_STATUS to its
+# exit status; fails the check when it does not end in time.
+wait_saver_exit() {
+  local deadline=$((SECONDS + ${1:-20}))
+  while kill -0 "$SAVER_PID" 2> /dev/null; do
+    ((SECONDS < deadline)) || fail "the saver did not end within ${1:-20} s"
+    sleep 0.1
+  done
+  SAVER_STATUS=0
+  wait "$SAVER_PID" || SAVER_STATUS=$?
+  SAVER_PID=""
+}
+
+expect_running() {
+  kill -0 "$SAVER_PID" 2> /dev/null || fail "$1"
+}
+
+# The records of a run that ends properly: uninstall, then the frame rate.
+expect_log_ends_properly() {
+  local last_two
+  last_two="$(tail -n 2 "$LOG")"
+  [[ "$(head -n 1 <<< "$last_two")" == "   Notify : Common uninstall has finished properly" ]] ||
+    fail "log does not end with the uninstall record"
+  [[ "$(tail -n 1 <<< "$last_two")" =~ ^"   Notify : FPS = "-?[0-9.e+]+$ ]] ||
+    fail "log does not end with the frame-rate record"
+}
+
+# expect_records_in_order <record...>: each record appears as a whole line, in order.
+expect_records_in_order() {
+  local line=0
+  local record
+  for record in "$@"; do
+    local found
+    found="$(tail -n +"$((line + 1))" "$LOG" | grep -nxF -- "$record" | head -n 1 | cut -d: -f1)"
+    [[ -n "$found" ]] || fail "record missing or out of order: '$record'"
+    line=$((line + found))
+  done
+}
+
+# Fraction of the pointer cursor's pixels that are not fully transparent, read through
+# XFixes; prints "skip" when python3 is not available.
+cursor_opacity() {
+  command -v python3 > /dev/null || { echo skip; return 0; }
+  python3 - << 'PY'
+import ctypes
+x11 = ctypes.CDLL("libX11.so.6")
+xfixes = ctypes.CDLL("libXfixes.so.3")
+class CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+x11.XOpenDisplay.restype = ctypes.c_void_p
+xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+image = xfixes.XFixesGetCursorImage(x11.XOpenDisplay(None)).contents
+count = image.width * image.height
+opaque = sum(1 for i in range(count) if (image.pixels[i] >> 24) & 0xFF)
+print(opaque / count if count else 0)
+PY
+}
