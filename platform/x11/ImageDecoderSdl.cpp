@@ -5,8 +5,12 @@
 #include <stb_image_resize.h>
 
 #include <algorithm>
+#include <csetjmp>
+#include <cstdio>  // before jpeglib.h, which needs FILE
 #include <cstdlib>
 #include <cstring>
+
+#include <jpeglib.h>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -144,6 +148,74 @@ PictureFormat Probe(SDL_RWops* stream, std::int64_t* width, std::int64_t* height
     if (!known || *width <= 0 || *height <= 0)
         return PictureFormat::None;
     return format;
+}
+
+// JPEG through libjpeg itself, which can decode at 1/2, 1/4 or 1/8 of the size: the
+// smallest scale that still covers kReducedSizeFloor on both sides is used, since the
+// picture is only ever drawn smaller than that.
+constexpr int kReducedSizeFloor = 512;
+
+struct JpegFailure {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+void OnJpegError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegFailure*>(info->err)->jump, 1);
+}
+
+void OnJpegMessage(j_common_ptr, int) {}
+
+enum class JpegResult { Decoded, Failed, NotHandled };
+
+// No C++ object with a destructor lives between setjmp and longjmp here.
+JpegResult DecodeJpeg(std::FILE* file, DecodeTarget* target)
+{
+    jpeg_decompress_struct info;
+    JpegFailure failure;
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = OnJpegError;
+    failure.manager.emit_message = OnJpegMessage;
+    if (setjmp(failure.jump) != 0) {
+        jpeg_destroy_decompress(&info);
+        return JpegResult::Failed;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+        jpeg_destroy_decompress(&info);
+        return JpegResult::NotHandled;
+    }
+    info.out_color_space = JCS_EXT_BGR;
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    for (unsigned denominator = 8; denominator > 1; denominator /= 2) {
+        if (info.image_width / denominator >= kReducedSizeFloor &&
+            info.image_height / denominator >= kReducedSizeFloor) {
+            info.scale_denom = denominator;
+            break;
+        }
+    }
+    jpeg_start_decompress(&info);
+    std::uint8_t* row = nullptr;
+    int pitch = 0;
+    if (info.output_components != 3 ||
+        !target->Allocate(static_cast<int>(info.output_width), static_cast<int>(info.output_height), 24, false,
+                          &row, &pitch)) {
+        jpeg_destroy_decompress(&info);
+        return JpegResult::Failed;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW rows[1] = {row};
+        if (jpeg_read_scanlines(&info, rows, 1) != 1)
+            break;
+        row += pitch;
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return JpegResult::Decoded;
 }
 
 SDL_Surface* LoadOpened(SDL_RWops* stream, PictureFormat format)
@@ -288,6 +360,19 @@ int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* targ
         SDL_RWclose(stream);
         return 1;
     }
+    SDL_RWclose(stream);
+    if (format == PictureFormat::Jpeg) {
+        std::FILE* file = std::fopen(path, "rb");
+        if (file == nullptr)
+            return 1;
+        const JpegResult result = DecodeJpeg(file, target);
+        std::fclose(file);
+        if (result != JpegResult::NotHandled)
+            return result == JpegResult::Decoded ? 0 : 1;
+    }
+    stream = SDL_RWFromFile(path, "rb");
+    if (stream == nullptr)
+        return 1;
     SDL_Surface* surface = LoadOpened(stream, format);
     SDL_RWclose(stream);
     if (surface == nullptr)
