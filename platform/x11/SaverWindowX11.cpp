@@ -7,9 +7,11 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -137,10 +139,14 @@ Window FindRunningSaver(Display* display, Window root)
         unsigned long items = 0;
         unsigned long after = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, children[i], marker, 0, 1, False, AnyPropertyType, &type, &format,
-                               &items, &after, &data) == Success &&
-            type != None)
-            found = children[i];
+        // The window of a saver that has just ended may outlive its process briefly.
+        if (XGetWindowProperty(display, children[i], marker, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                               &after, &data) == Success &&
+            type == XA_CARDINAL && format == 32 && items == 1 && data != nullptr) {
+            const long pid = *reinterpret_cast<const long*>(data);
+            if (pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
+                found = children[i];
+        }
         if (data != nullptr)
             XFree(data);
     }

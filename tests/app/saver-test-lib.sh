@@ -2,13 +2,14 @@
 # of the executable in a folder of its own, so its log and settings are its own, under
 # a private Xvfb.
 
-# Re-runs the calling script under its own Xvfb, then prepares the work folder.
+# Re-runs the calling script under its own Xvfb, then prepares the work folder. The
+# server must not reset when its last client leaves: the checks start many short ones.
 # Usage: saver_test_setup "$0" "$@"
 saver_test_setup() {
   local script="$1"
   shift
   if [[ -z "${ZEN_SAVER_TEST_IN_XVFB:-}" ]]; then
-    ZEN_SAVER_TEST_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" \
+    ZEN_SAVER_TEST_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
       bash "$script" "$@"
   fi
   local exe
