@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
+#include <utility>
 
 #include "platform/x11/DialogsGtk.h"
 
@@ -16,12 +18,25 @@ using gtk::kDialogUnitY;
 
 enum ListColumn { kIconColumn, kTextColumn, kColumnCount };
 
+constexpr int kLeftButtonWidth = 54;  // dialog units
+
 class ImageLibraryDialogGtk;
 
 // The open dialog and its serial number, touched on the GTK thread only: a wake-up that
 // arrives after its dialog has gone finds another serial and is dropped.
 ImageLibraryDialogGtk* gOpenDialog = nullptr;
 std::atomic<unsigned> gDialogSerial{0};
+
+// The choosers open where the user last chose something.
+std::string gLastFolder;
+
+void RememberFolder(GtkWidget* chooser)
+{
+    if (char* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(chooser))) {
+        gLastFolder = folder;
+        g_free(folder);
+    }
+}
 
 class ImageLibraryDialogGtk : public ImageLibraryDialogView {
 public:
@@ -116,6 +131,7 @@ private:
     GtkWidget* list_ = nullptr;
     GtkListStore* store_ = nullptr;
     GtkWidget* preview_ = nullptr;
+    GtkSizeGroup* leftButtons_ = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);  // one width for the three
     GdkPixbuf* folderIcon_ = nullptr;
     GdkPixbuf* fileIcon_ = nullptr;
     int focused_ = -1;
@@ -235,6 +251,9 @@ GtkWidget* ImageLibraryDialogGtk::NewChooser(const char* title, GtkFileChooserAc
                                                      GTK_RESPONSE_CANCEL, acceptText, GTK_RESPONSE_ACCEPT, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
+    // A folder to start in, not the recent files, in which no folder can be chosen.
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser),
+                                        gLastFolder.empty() ? g_get_home_dir() : gLastFolder.c_str());
     // Without a window manager the chooser opens larger than a small screen.
     gtk_widget_show(chooser);
     GdkRectangle screen{0, 0, 1024, 768};
@@ -267,6 +286,7 @@ bool ImageLibraryDialogGtk::ChooseFiles(std::vector<std::string>* paths)
             g_free(name->data);
         }
         g_slist_free(names);
+        RememberFolder(chooser);
     }
     gtk_widget_destroy(chooser);
     return !paths->empty();
@@ -282,6 +302,7 @@ bool ImageLibraryDialogGtk::ChooseFolder(std::string* path)
             g_free(name);
             chosen = true;
         }
+        RememberFolder(chooser);
     }
     gtk_widget_destroy(chooser);
     return chosen;
@@ -320,6 +341,8 @@ void ImageLibraryDialogGtk::ShowMessageDialog(const char* title, const char* tex
 GtkWidget* ImageLibraryDialogGtk::Button(int controlId, const char* text, int widthUnits)
 {
     GtkWidget* button = gtk_button_new_with_label(text);
+    if (widthUnits == kLeftButtonWidth)
+        gtk_size_group_add_widget(leftButtons_, button);
     g_object_set_data(G_OBJECT(button), "control-id", GINT_TO_POINTER(controlId));
     g_signal_connect(button, "clicked", G_CALLBACK(OnClicked), this);
     gtk_widget_set_size_request(button, widthUnits * kDialogUnitX, -1);
@@ -364,8 +387,13 @@ void ImageLibraryDialogGtk::Build(GtkWindow* owner)
     gtk_grid_attach(GTK_GRID(grid), Caption("Your collection for the slide show"), 0, 0, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), Caption("Preview"), 1, 0, 1, 1);
 
-    folderIcon_ = gtk::PixbufFromBitmapResource(kFolderIconSmall);
-    fileIcon_ = gtk::PixbufFromBitmapResource(kFileIconSmall);
+    // The icons are painted on white; white shows the list's own background, selected too.
+    for (auto [icon, id] : {std::pair<GdkPixbuf**, int>{&folderIcon_, kFolderIconSmall}, {&fileIcon_, kFileIconSmall}}) {
+        if (GdkPixbuf* painted = gtk::PixbufFromBitmapResource(id)) {
+            *icon = gdk_pixbuf_add_alpha(painted, TRUE, 255, 255, 255);
+            g_object_unref(painted);
+        }
+    }
     store_ = gtk_list_store_new(kColumnCount, GDK_TYPE_PIXBUF, G_TYPE_STRING);
     list_ = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store_));
     gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(list_), FALSE);
@@ -398,9 +426,9 @@ void ImageLibraryDialogGtk::Build(GtkWindow* owner)
 
     GtkWidget* middle = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6 * kDialogUnitX);
     GtkWidget* adds = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6 * kDialogUnitY);
-    GtkWidget* addFile = Button(kAddFileButton, "Add file", 54);
+    GtkWidget* addFile = Button(kAddFileButton, "Add file", kLeftButtonWidth);
     gtk_box_pack_start(GTK_BOX(adds), addFile, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(adds), Button(kAddFolderButton, "Add folder", 54), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(adds), Button(kAddFolderButton, "Add folder", kLeftButtonWidth), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(middle), adds, FALSE, FALSE, 0);
     GtkWidget* note = gtk_label_new(
         "Including any folder to your collection allows you to view ALL pictures in that folder and subfolders for "
@@ -415,7 +443,7 @@ void ImageLibraryDialogGtk::Build(GtkWindow* owner)
     gtk_grid_attach(GTK_GRID(grid), middle, 1, 2, 1, 1);
 
     GtkWidget* bottom = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-    gtk_box_pack_start(GTK_BOX(bottom), Button(kRemoveItemButton, "Remove item", 54), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(bottom), Button(kRemoveItemButton, "Remove item", kLeftButtonWidth), FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(bottom), Button(kAcceptButton, "Accept", 42), FALSE, FALSE, 0);
     gtk_widget_set_valign(bottom, GTK_ALIGN_END);
     gtk_widget_set_vexpand(bottom, TRUE);
@@ -423,6 +451,7 @@ void ImageLibraryDialogGtk::Build(GtkWindow* owner)
 
     // Not the list: focusing it would focus an item and start a preview by itself.
     gtk_window_set_focus(GTK_WINDOW(window_), addFile);
+    gtk_window_set_focus_visible(GTK_WINDOW(window_), TRUE);
 }
 
 int ImageLibraryDialogGtk::Run(GtkWindow* owner)
@@ -444,6 +473,7 @@ int ImageLibraryDialogGtk::Run(GtkWindow* owner)
         g_source_remove(timerSource_);
     gtk_widget_destroy(window_);
     g_object_unref(store_);
+    g_object_unref(leftButtons_);
     if (folderIcon_ != nullptr)
         g_object_unref(folderIcon_);
     if (fileIcon_ != nullptr)

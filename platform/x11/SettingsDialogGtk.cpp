@@ -73,6 +73,7 @@ private:
     SettingsDialogHandler& handler_;
     GtkWidget* window_ = nullptr;
     std::map<int, GtkWidget*> boxes_;
+    GtkSizeGroup* buttonWidths_ = nullptr;  // the three buttons share one width
     bool settingBox_ = false;
     GMainLoop* loop_ = nullptr;
     bool ended_ = false;
@@ -134,6 +135,7 @@ GtkWidget* SettingsDialogGtk::AddButton(GtkBox* box, int controlId, const char* 
     g_signal_connect(button, "clicked", G_CALLBACK(OnClicked), this);
     gtk_widget_set_halign(button, GTK_ALIGN_CENTER);
     gtk_widget_set_size_request(button, 66 * kDialogUnitX, -1);
+    gtk_size_group_add_widget(buttonWidths_, button);
     gtk_box_pack_start(box, button, FALSE, FALSE, 0);
     return button;
 }
@@ -153,6 +155,7 @@ GtkWidget* SettingsDialogGtk::Explanation(const char* text, int widthUnits)
 void SettingsDialogGtk::Build()
 {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    buttonWidths_ = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
     gtk_window_set_title(GTK_WINDOW(window_), "Zentharis screensaver - Settings");
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
@@ -225,6 +228,7 @@ void SettingsDialogGtk::Build()
 
     // The first control takes the focus, as in a dialog whose init leaves it alone.
     gtk_window_set_focus(GTK_WINDOW(window_), showFps);
+    gtk_window_set_focus_visible(GTK_WINDOW(window_), TRUE);
 }
 
 int SettingsDialogGtk::Run(WindowHandle parent)
@@ -249,6 +253,7 @@ int SettingsDialogGtk::Run(WindowHandle parent)
     }
     gtk_widget_destroy(window_);
     window_ = nullptr;
+    g_object_unref(buttonWidths_);
     while (gtk_events_pending())
         gtk_main_iteration();
     return result_;
