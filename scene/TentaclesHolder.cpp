@@ -28,7 +28,6 @@ TentaclesHolder::TentaclesHolder(const std::list<PictureEntry>& entries, const s
 
 void TentaclesHolder::Build()
 {
-    Start();
     TheEventLog.Write(0, "Creating OGL program for tentacle");
     const bool built = CreateShaderProgram(145, 144, &program_) == 0;
     if (built) {
@@ -57,7 +56,8 @@ void TentaclesHolder::Build()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
-    Reset();
+    // The first Advance and the first wait; no random draw happens in between.
+    Start();
     ready_ = true;
 }
 
