@@ -16,8 +16,8 @@ struct FolderItem {
     bool isFolder = false;  // links are followed: a link to a folder is a folder
 };
 
-// Every item of the folder except "." and "..", in the order the system gives them.
-// Items that vanish or whose links lead nowhere are left out. False (items empty)
+// The folders and plain files of a folder (not "." and ".."), in the order the system
+// gives them. Items that vanish, links that lead nowhere, pipes and devices are left out. False (items empty)
 // when the folder cannot be read.
 bool ListFolder(const std::string& path, std::vector<FolderItem>* items);
 

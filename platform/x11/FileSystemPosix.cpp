@@ -25,13 +25,16 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>* items)
             item.isFolder = true;
         } else if (entry->d_type == DT_REG) {
             item.isFolder = false;
-        } else {
-            // Links, and file systems that give no type: ask, and drop what no longer resolves.
+        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // Links, and file systems that give no type: ask, and drop what no longer
+            // resolves or is neither a folder nor a plain file.
             itemPath.assign(path).append(1, kPathSeparator).append(entry->d_name);
             struct stat status;
-            if (stat(itemPath.c_str(), &status) != 0)
+            if (stat(itemPath.c_str(), &status) != 0 || !(S_ISDIR(status.st_mode) || S_ISREG(status.st_mode)))
                 continue;
             item.isFolder = S_ISDIR(status.st_mode);
+        } else {
+            continue;  // pipes, sockets and devices are never pictures
         }
         items->push_back(std::move(item));
     }

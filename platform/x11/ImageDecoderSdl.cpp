@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <sys/stat.h>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -334,6 +335,9 @@ void StopImageDecoder() { IMG_Quit(); }
 
 bool ProbeImageFile(const char* path, int* width, int* height)
 {
+    struct stat status;
+    if (path == nullptr || stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
     SDL_RWops* stream = SDL_RWFromFile(path, "rb");
     if (stream == nullptr)
         return false;
@@ -348,6 +352,10 @@ bool ProbeImageFile(const char* path, int* width, int* height)
 
 int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
 {
+    // Only plain files: opening a pipe named like a picture would wait for a writer forever.
+    struct stat status;
+    if (path == nullptr || stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return 1;
     std::lock_guard<std::mutex> hold(decodeLock);
     SDL_RWops* stream = SDL_RWFromFile(path, "rb");
     if (stream == nullptr)

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -186,6 +188,9 @@ TEST(CImage, AMissingOrBadFileFailsAndLeavesTheHolderEmpty)
     EXPECT_EQ(missing.Load((folder + "/no such file.jpg").c_str()), CImage::kResultFailed);
     ExpectEmpty(missing);
     EXPECT_NE(missing.Load(folder.c_str()), CImage::kResultOk);  // a folder
+    ExpectEmpty(missing);
+    ASSERT_EQ(mkfifo((folder + "/pipe.png").c_str(), 0600), 0);  // opening it would wait for a writer
+    EXPECT_NE(missing.Load((folder + "/pipe.png").c_str()), CImage::kResultOk);
     ExpectEmpty(missing);
 
     // The name does not decide the format: a PNG called .jpg still decodes as a PNG.

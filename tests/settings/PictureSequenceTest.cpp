@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "platform/FileSystem.h"
 #include "render/VectorMath.h"
 #include "settings/StoredOptionsParameter_paths.h"
@@ -125,6 +127,7 @@ TEST(PictureSequence, SkipsDotFoldersLinkLoopsAndDanglingLinks)
     fs::create_directory_symlink(folder, folder + "/inner/back to top");  // a loop
     fs::create_directory_symlink(folder + "/inner", folder + "/inner again");
     fs::create_symlink(folder + "/nothing here.jpg", folder + "/dangling.jpg");
+    ASSERT_EQ(mkfifo((folder + "/pipe.jpg").c_str(), 0600), 0);  // would block a reader
 
     PictureSequence sequence({Folder(folder)}, 2000);
     std::vector<std::string> files = sequence.Files();
