@@ -120,6 +120,7 @@ private:
 
     static void OnClicked(GtkButton* button, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static void OnDestroyed(GtkWidget*, gpointer self);
     static void OnCursorChanged(GtkTreeView*, gpointer self);
     static gboolean OnDraw(GtkWidget* widget, cairo_t* cairo, gpointer self);
     static gboolean OnTimer(gpointer self);
@@ -140,6 +141,7 @@ private:
     guint timerSource_ = 0;
     GMainLoop* loop_ = nullptr;
     bool ended_ = false;
+    bool destroyed_ = false;  // the window went away under the dialog (or at its end)
     int result_ = 0;
 };
 
@@ -154,6 +156,19 @@ gboolean ImageLibraryDialogGtk::OnDelete(GtkWidget*, GdkEvent*, gpointer self)
 {
     static_cast<ImageLibraryDialogGtk*>(self)->handler_.OnClose();
     return TRUE;
+}
+
+void ImageLibraryDialogGtk::OnDestroyed(GtkWidget*, gpointer self)
+{
+    // Destroyed from outside (its X window went away): it ends as through the close box.
+    auto* dialog = static_cast<ImageLibraryDialogGtk*>(self);
+    if (dialog->destroyed_)
+        return;
+    dialog->destroyed_ = true;
+    if (!dialog->ended_)
+        dialog->handler_.OnClose();
+    if (!dialog->ended_)
+        dialog->EndDialog(0);
 }
 
 int ImageLibraryDialogGtk::CursorIndex() const
@@ -375,6 +390,7 @@ void ImageLibraryDialogGtk::Build(GtkWindow* owner)
         gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
     }
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroyed), this);
 
     // Two columns as in the template: the list at the left; the preview with its buttons
     // and the note about folders at the right.
@@ -471,7 +487,10 @@ int ImageLibraryDialogGtk::Run(GtkWindow* owner)
     gOpenDialog = outer;
     if (timerSource_ != 0)
         g_source_remove(timerSource_);
-    gtk_widget_destroy(window_);
+    if (!destroyed_) {
+        destroyed_ = true;
+        gtk_widget_destroy(window_);
+    }
     g_object_unref(store_);
     g_object_unref(leftButtons_);
     if (folderIcon_ != nullptr)

@@ -68,6 +68,7 @@ private:
     static void OnToggled(GtkToggleButton* button, gpointer self);
     static void OnClicked(GtkButton* button, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static void OnDestroyed(GtkWidget*, gpointer self);
     static gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
 
     SettingsDialogHandler& handler_;
@@ -77,6 +78,7 @@ private:
     bool settingBox_ = false;
     GMainLoop* loop_ = nullptr;
     bool ended_ = false;
+    bool destroyed_ = false;  // the window went away under the dialog (or at its end)
     int result_ = 0;
 };
 
@@ -98,6 +100,19 @@ gboolean SettingsDialogGtk::OnDelete(GtkWidget*, GdkEvent*, gpointer self)
 {
     static_cast<SettingsDialogGtk*>(self)->handler_.OnClose();
     return TRUE;  // the handler decides whether the dialog ends
+}
+
+void SettingsDialogGtk::OnDestroyed(GtkWidget*, gpointer self)
+{
+    // Destroyed from outside (its X window went away): it ends as through the close box.
+    auto* dialog = static_cast<SettingsDialogGtk*>(self);
+    if (dialog->destroyed_)
+        return;
+    dialog->destroyed_ = true;
+    if (!dialog->ended_)
+        dialog->handler_.OnClose();
+    if (!dialog->ended_)
+        dialog->EndDialog(0);
 }
 
 gboolean SettingsDialogGtk::OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self)
@@ -162,6 +177,7 @@ void SettingsDialogGtk::Build()
     gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_DIALOG);
     gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_MOUSE);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroyed), this);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKeyPress), this);
 
     GtkWidget* groups = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6 * kDialogUnitX);
@@ -251,7 +267,10 @@ int SettingsDialogGtk::Run(WindowHandle parent)
         g_main_loop_unref(loop_);
         loop_ = nullptr;
     }
-    gtk_widget_destroy(window_);
+    if (!destroyed_) {
+        destroyed_ = true;
+        gtk_widget_destroy(window_);
+    }
     window_ = nullptr;
     g_object_unref(buttonWidths_);
     while (gtk_events_pending())
