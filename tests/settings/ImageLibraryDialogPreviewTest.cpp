@@ -1,0 +1,139 @@
+// The preview on real picture files: a folder expanded through the picture sequence,
+// decoded and stretched into the preview area.
+#include "settings/ImageLibraryDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "settings/PictureSequencePreview.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// A 24-bit BMP whose top half is one colour and bottom half another (RGB).
+void WriteTwoColourBmp(const std::string& path, int width, int height, std::uint32_t top, std::uint32_t bottom)
+{
+    const int rowSize = (width * 3 + 3) / 4 * 4;
+    std::vector<unsigned char> bytes(54 + static_cast<std::size_t>(rowSize) * height, 0);
+    auto put32 = [&bytes](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        const int rowFromTop = height - 1 - y;  // rows are stored bottom-up
+        const std::uint32_t colour = rowFromTop < height / 2 ? top : bottom;
+        for (int x = 0; x < width; ++x) {
+            unsigned char* p = bytes.data() + 54 + static_cast<std::size_t>(y) * rowSize + x * 3;
+            p[0] = static_cast<unsigned char>(colour);
+            p[1] = static_cast<unsigned char>(colour >> 8);
+            p[2] = static_cast<unsigned char>(colour >> 16);
+        }
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+class NoWindow : public platform::ImageLibraryDialogView {
+public:
+    void InsertItem(int, const std::string&, int) override {}
+    void DeleteItem(int) override {}
+    void DeleteAllItems() override {}
+    bool IsItemSelected(int) const override { return false; }
+    bool ChooseFiles(std::vector<std::string>*) override { return false; }
+    bool ChooseFolder(std::string*) override { return false; }
+    void ShowMessageDialog(const char*, const char*) override {}
+    void StartTimer(int, unsigned) override {}
+    void InvalidatePreview() override {}
+    void Wake() override {}
+    void EndDialog(int) override {}
+};
+
+// Red, green and blue in the middle of the picture's top half.
+std::uint32_t TopColour(const platform::PreviewFrame& frame)
+{
+    const std::uint8_t* p =
+        frame.picture.pixels.data() + (static_cast<std::size_t>(frame.picture.height / 4) * frame.picture.width +
+                                       frame.picture.width / 2) * 4;
+    return (static_cast<std::uint32_t>(p[2]) << 16) | (p[1] << 8) | p[0];
+}
+
+std::uint32_t BottomColour(const platform::PreviewFrame& frame)
+{
+    const std::uint8_t* p =
+        frame.picture.pixels.data() + (static_cast<std::size_t>(frame.picture.height * 3 / 4) * frame.picture.width +
+                                       frame.picture.width / 2) * 4;
+    return (static_cast<std::uint32_t>(p[2]) << 16) | (p[1] << 8) | p[0];
+}
+
+}  // namespace
+
+TEST(ImageLibraryDialogPreviewTest, AFolderOfPicturesIsShownUprightAndMovesOnWithTheTimer)
+{
+    const std::string folder = MakeTestFolder("ImageLibraryDialogPreview");
+    WriteTwoColourBmp(folder + "/a.bmp", 80, 40, 0xFF0000, 0x0000FF);
+    WriteTwoColourBmp(folder + "/b.bmp", 80, 40, 0x00FF00, 0x0000FF);
+    WriteTwoColourBmp(folder + "/c.bmp", 80, 40, 0xFFFF00, 0x0000FF);
+    std::filesystem::create_directories(folder + "/.hidden");
+    WriteTwoColourBmp(folder + "/.hidden/d.bmp", 80, 40, 0xFFFFFF, 0xFFFFFF);
+
+    StoredOptionsParameter_paths collection("SlideshowPictures");
+    collection.LoadFromText(("1" + folder).c_str());
+    ImageLibraryDialog::Preview preview;
+    ImageLibraryDialog dialog(
+        collection, preview,
+        [](const PictureEntry& entry, const std::atomic<int>& cancelled) {
+            return PictureSequencePreview::Build(entry, ImageLibraryDialog::kPreviewBudgetSeconds, cancelled);
+        },
+        [](std::function<void()> work) { work(); });
+    NoWindow view;
+    dialog.OnInit(view);
+    dialog.OnItemFocusChanged(0, true);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->PictureCount(), 3u);
+
+    std::set<std::uint32_t> tops;
+    for (int tick = 0; tick < 3; ++tick) {
+        platform::PreviewFrame frame;
+        dialog.OnPaintPreview(300, 300, &frame);
+        ASSERT_TRUE(frame.hasPicture);
+        // 2:1 in a square: full width, centred vertically.
+        EXPECT_EQ(frame.picture.width, 300);
+        EXPECT_EQ(frame.picture.height, 150);
+        EXPECT_EQ(frame.pictureY, 75);
+        EXPECT_EQ(BottomColour(frame), 0x0000FFu);
+        tops.insert(TopColour(frame));
+        dialog.OnTimer(ImageLibraryDialog::kTimerId);
+    }
+    EXPECT_EQ(tops, (std::set<std::uint32_t>{0xFF0000u, 0x00FF00u, 0xFFFF00u}));
+    dialog.OnDestroy();
+}
+
+TEST(ImageLibraryDialogPreviewTest, ACancelledExpansionStopsAndAMissingFileShowsNoImage)
+{
+    const std::string folder = MakeTestFolder("ImageLibraryDialogPreviewCancelled");
+    WriteTwoColourBmp(folder + "/a.bmp", 8, 8, 0xFF0000, 0x0000FF);
+    const std::atomic<int> cancelled{1};
+    auto stopped = PictureSequencePreview::Build(PictureEntry{folder, PictureEntry::Kind::Folder}, 2000, cancelled);
+    EXPECT_EQ(stopped->PictureCount(), 0u);
+
+    const std::atomic<int> running{0};
+    auto missing =
+        PictureSequencePreview::Build(PictureEntry{folder + "/gone.png", PictureEntry::Kind::File}, 2000, running);
+    EXPECT_EQ(missing->PictureCount(), 1u);
+    int width = 0, height = 0;
+    EXPECT_FALSE(missing->CurrentPictureSize(&width, &height));
+}
