@@ -96,6 +96,27 @@ std::vector<double> AmbientLoop()
     return samples;
 }
 
+// Second-order high-pass (the usual biquad with Q 0.7071), run over the samples in place.
+void HighPass(std::vector<double>& samples, double cutoffHertz)
+{
+    const double w = 2.0 * kPi * cutoffHertz / kRate;
+    const double alpha = std::sin(w) / (2.0 * 0.7071);
+    const double a0 = 1.0 + alpha;
+    const double b0 = (1.0 + std::cos(w)) / 2.0 / a0;
+    const double b1 = -(1.0 + std::cos(w)) / a0;
+    const double a1 = -2.0 * std::cos(w) / a0;
+    const double a2 = (1.0 - alpha) / a0;
+    double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+    for (double& s : samples) {
+        const double y = b0 * s + b1 * x1 + b0 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = s;
+        y2 = y1;
+        y1 = y;
+        s = y;
+    }
+}
+
 std::vector<double> WingFlutter()
 {
     const int count = 52756;
@@ -137,6 +158,16 @@ std::vector<double> WingFlutter()
         // A last short taper brings it to silence exactly at the end.
         const double taper = end - t < 0.05 ? 0.5 - 0.5 * std::cos(kPi * (end - t) / 0.05) : 1.0;
         samples[i] = body * (0.15 + 0.85 * beat) * envelope * taper;
+    }
+    // The beat's rhythm folds the buzz down below 100 Hz; that rumble is taken out, so
+    // the flutter stays clear of the ambient drone's band (and the drone can be measured
+    // in a recording of both).
+    HighPass(samples, 110.0);
+    HighPass(samples, 110.0);
+    for (int i = 0; i < count; ++i) {
+        const double left = static_cast<double>(count - 1 - i) / kRate;
+        if (left < 0.01)
+            samples[i] *= left / 0.01;  // the filters' last ripple ends in silence too
     }
     Normalize(samples, 0.7);
     return samples;
