@@ -10,7 +10,8 @@ set(ZEN_SAMPLE_PICTURES
   "${ZEN_SAMPLE_PICTURES_DIR}/Summer meadow.bmp"
   "${ZEN_SAMPLE_PICTURES_DIR}/Northern lights.gif"
   "${ZEN_SAMPLE_PICTURES_DIR}/Blossom.png"
-  "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Lighthouse.png")
+  "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Lighthouse.png"
+  "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Snowy peaks.jpg")
 add_custom_command(
   OUTPUT ${ZEN_SAMPLE_PICTURES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEN_SAMPLE_PICTURES_DIR}

@@ -267,6 +267,37 @@ Picture PaintLighthouse(int w, int h)
     return p;
 }
 
+// Snow-capped peaks over a pine valley at noon: a large photo-sized picture.
+Picture PaintSnowyPeaks(int w, int h)
+{
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const double u = double(x) / w, v = double(y) / h;
+            Colour c = Mix(Rgb(40, 100, 190), Rgb(170, 205, 235), Smooth(0.0, 0.5, v));
+            c = Mix(c, Rgb(250, 250, 252), Smooth(0.58, 0.72, Fbm(u * 7, v * 14, 120)) * (1 - Smooth(0.2, 0.45, v)));
+            const double peaks = 0.28 + 0.14 * std::fabs(std::sin(u * 7.0 + 0.6)) +
+                                 (Fbm(u * 6, 0.3, 121) - 0.5) * 0.25;
+            if (v > peaks) {
+                const double rock = Fbm(u * 40, v * 40, 122);
+                c = Mix(Rgb(110, 105, 120), Rgb(70, 68, 80), rock);
+                const double snowLine = peaks + 0.07 + (Fbm(u * 20, 1.0, 123) - 0.5) * 0.08;
+                if (v < snowLine)
+                    c = Mix(Rgb(245, 248, 255), Rgb(190, 200, 220), rock * 0.8);
+                c = Mix(c, Rgb(150, 170, 200), Smooth(0.5, 0.62, v) * 0.3);  // haze
+            }
+            const double forest = 0.66 + (Fbm(u * 5, 2.0, 124) - 0.5) * 0.08;
+            const double pine = std::fabs(std::fmod(u * 160, 1.0) - 0.5) * 0.05;
+            if (v > forest + pine * (0.6 + Hash(static_cast<int>(u * 160), 1, 125)))
+                c = Mix(Rgb(30, 70, 40), Rgb(15, 40, 25), Fbm(u * 80, v * 60, 126) + (v - forest));
+            if (v > 0.9)
+                c = Mix(Rgb(60, 110, 50), Rgb(90, 140, 60), Fbm(u * 60, v * 90, 127));
+            p.at(x, y) = c;
+        }
+    }
+    return p;
+}
+
 bool WriteBmp24(const std::string& path, Picture& p)
 {
     const int rowSize = (p.width * 3 + 3) & ~3;
@@ -400,6 +431,8 @@ int main(int argc, char** argv)
     ok = WriteGif8(folder + "/Northern lights.gif", 480, 360, aurora, AuroraPalette()) && ok;
     ok = WritePng(folder + "/Blossom.png", blossom, true) && ok;
     ok = WritePng(more + "/Lighthouse.png", lighthouse, false) && ok;
+    Picture peaks = PaintSnowyPeaks(2400, 1600);
+    ok = WriteJpeg(more + "/Snowy peaks.jpg", peaks, 85) && ok;
     if (!ok) {
         std::fprintf(stderr, "make_sample_pictures: could not write into %s\n", folder.c_str());
         return 1;

@@ -162,7 +162,7 @@ TEST_F(TentaclesXvfb, ScreenshotsWithTheSamplePictures)
     std::srand(4);
     TentaclesHolder tentacles({{kSamples, PictureEntry::Kind::Folder}}, nullptr);
     ASSERT_TRUE(tentacles.IsReady());
-    ASSERT_EQ(tentacles.Pictures().PictureCount(), 5u);
+    ASSERT_EQ(tentacles.Pictures().PictureCount(), 6u);
     ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Growing, 400));
     EXPECT_TRUE(gl.SavePpm(out + "/1-rising.ppm"));
     ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Circling, 300));
@@ -180,7 +180,7 @@ TEST_F(TentaclesXvfb, TheSceneObjectShowsTheSlideshowCollection)
     ASSERT_EQ(SlideshowPictures.LoadFromText(("1" + kSamples + "/More pictures;2" + kSamples + "/Blossom.png").c_str()), 0);
     TentaclesHolder tentacles;
     EXPECT_TRUE(tentacles.IsReady());
-    EXPECT_EQ(tentacles.Pictures().PictureCount(), 2u);
+    EXPECT_EQ(tentacles.Pictures().PictureCount(), 3u);
     SlideshowPictures.Clear();
     TentaclesHolder empty;
     EXPECT_TRUE(empty.IsReady());

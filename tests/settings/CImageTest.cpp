@@ -156,6 +156,25 @@ TEST(CImage, KeepsAGifIndexedWithItsPaletteAndAnAlphaPngWithItsAlpha)
     EXPECT_FALSE(photo.HasAlpha());
 }
 
+TEST(CImage, DecodesALargeJpegAtAReducedScaleThatStillCoversTheDisc)
+{
+    CImage image;
+    ASSERT_EQ(image.Load((kSamples + "/More pictures/Snowy peaks.jpg").c_str()), CImage::kResultOk);
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(platform::ProbeImageFile((kSamples + "/More pictures/Snowy peaks.jpg").c_str(), &width, &height));
+    EXPECT_EQ(width, 2400);
+    EXPECT_EQ(height, 1600);
+    // A quarter would leave 400 rows, less than the disc's 512: half it is.
+    EXPECT_EQ(image.GetWidth(), 1200);
+    EXPECT_EQ(image.GetHeight(), 800);
+    EXPECT_EQ(image.GetBPP(), 24);
+    const std::uint32_t sky = PixelAt(image, 600, 10);
+    const std::uint32_t meadow = PixelAt(image, 600, 790);
+    EXPECT_GT(sky & 0xFF, (sky >> 16) & 0xFF);             // blue above
+    EXPECT_GT((meadow >> 8) & 0xFF, meadow & 0xFF);        // green below
+}
+
 TEST(CImage, AMissingOrBadFileFailsAndLeavesTheHolderEmpty)
 {
     const std::string folder = MakeTestFolder("CImageBadFiles");
