@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -83,6 +84,25 @@ TEST(Tentacles, WithoutPicturesNeverLeavesWaiting)
     EXPECT_FALSE(cycle.Drawable());
     EXPECT_FALSE(cycle.DiscVisible());
     EXPECT_TRUE(cycle.Path().empty());
+}
+
+TEST(Tentacles, AStopRequestEndsTheCollectionsExpansionAndTheSearchForAPicture)
+{
+    std::atomic<int> stop{1};
+    TentacleCycle stopped(FolderEntry(kSamples), 4000, &stop);
+    stopped.Start();
+    EXPECT_EQ(stopped.Pictures().PictureCount(), 0u);
+
+    stop = 0;
+    TentacleCycle cycle(FolderEntry(kSamples), 4000, &stop);
+    cycle.Start();
+    ASSERT_EQ(cycle.Pictures().PictureCount(), 6u);
+    ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::Circling, 16));
+    stop = 1;  // asked to stop before the disc: no picture is decoded for it
+    while (cycle.State() == TentacleCycle::Circling)
+        cycle.Update(16);
+    EXPECT_EQ(cycle.State(), TentacleCycle::Waiting);
+    EXPECT_FALSE(cycle.TakeCanvasChange());
 }
 
 TEST(Tentacles, FitsThePictureDiagonalToTheDisc)
