@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -42,6 +43,10 @@ int RecordXError(Display*, XErrorEvent* error)
         goneWindow.store(error->resourceid);
     return 0;
 }
+
+// The X server went away: nothing can be shown any more. The process ends at once, as
+// the host ends it, without running static destructors under the render thread.
+int EndWithLostDisplay(Display*) { std::_Exit(1); }
 
 // Window-thread state; only the window thread touches it.
 struct WindowThread {
@@ -348,6 +353,7 @@ void InitializeXlib()
     std::call_once(once, [] {
         XInitThreads();
         XSetErrorHandler(RecordXError);
+        XSetIOErrorHandler(EndWithLostDisplay);
     });
 }
 
