@@ -11,11 +11,13 @@ set(ZEN_SAMPLE_PICTURES
   "${ZEN_SAMPLE_PICTURES_DIR}/Northern lights.gif"
   "${ZEN_SAMPLE_PICTURES_DIR}/Blossom.png"
   "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Lighthouse.png"
-  "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Snowy peaks.jpg")
+  "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Snowy peaks.jpg"
+  # Less common encodings, for the decoder's tests.
+  "${CMAKE_BINARY_DIR}/picture-encodings/cmyk.jpg")
 add_custom_command(
   OUTPUT ${ZEN_SAMPLE_PICTURES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEN_SAMPLE_PICTURES_DIR}
-  COMMAND make_sample_pictures ${ZEN_SAMPLE_PICTURES_DIR}
+  COMMAND make_sample_pictures ${ZEN_SAMPLE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/picture-encodings
   DEPENDS make_sample_pictures
   COMMENT "Painting the sample pictures"
   VERBATIM)

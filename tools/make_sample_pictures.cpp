@@ -408,12 +408,141 @@ bool WriteGif8(const std::string& path, int w, int h, const std::vector<std::uin
     return ok && chmod(path.c_str(), 0644) == 0;  // giflib creates files for its owner only
 }
 
+// The less common encodings the decoder meets in people's folders, each a picture whose
+// top half is kTop and bottom half kBottom, so a test knows what every pixel must be.
+const int kFormatWidth = 64, kFormatHeight = 48;
+const std::uint8_t kTop[3] = {200, 120, 40};
+const std::uint8_t kBottom[3] = {40, 90, 200};
+
+const std::uint8_t* HalfColour(int y) { return y < kFormatHeight / 2 ? kTop : kBottom; }
+
+bool WriteJpegEncoding(const std::string& path, J_COLOR_SPACE space, bool progressive)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, out);
+    const int components = space == JCS_CMYK ? 4 : space == JCS_GRAYSCALE ? 1 : 3;
+    info.image_width = kFormatWidth;
+    info.image_height = kFormatHeight;
+    info.input_components = components;
+    info.in_color_space = space;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<std::uint8_t> row(kFormatWidth * components);
+    for (int y = 0; y < kFormatHeight; ++y) {
+        const std::uint8_t* c = HalfColour(y);
+        for (int x = 0; x < kFormatWidth; ++x) {
+            std::uint8_t* p = &row[x * components];
+            if (components == 1) {
+                p[0] = c[1];
+            } else {
+                // CMYK as Adobe applications store it, inverted: with no black ink the
+                // stored cyan, magenta and yellow equal red, green and blue.
+                p[0] = c[0], p[1] = c[1], p[2] = c[2];
+                if (components == 4)
+                    p[3] = 255;
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(out) == 0;
+}
+
+// An indexed BMP of 1 or 4 bits per pixel: index 0 is kTop, 1 is kBottom.
+bool WriteIndexedBmp(const std::string& path, int bits)
+{
+    const int rowSize = ((kFormatWidth * bits + 31) / 32) * 4;
+    const int colours = 1 << bits;
+    const std::uint32_t offset = 54 + 4 * colours;
+    std::vector<std::uint8_t> file(offset + std::size_t(rowSize) * kFormatHeight, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(file.size()));
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, kFormatWidth);
+    put32(22, kFormatHeight);
+    file[26] = 1;
+    file[28] = static_cast<std::uint8_t>(bits);
+    put32(46, static_cast<std::uint32_t>(colours));
+    for (int i = 0; i < 2; ++i) {
+        const std::uint8_t* c = i == 0 ? kTop : kBottom;
+        file[54 + i * 4] = c[2], file[55 + i * 4] = c[1], file[56 + i * 4] = c[0];
+    }
+    for (int y = 0; y < kFormatHeight; ++y) {
+        const int index = y < kFormatHeight / 2 ? 0 : 1;
+        std::uint8_t* row = &file[offset + std::size_t(kFormatHeight - 1 - y) * rowSize];
+        for (int x = 0; x < kFormatWidth; ++x) {
+            const int bit = x * bits;
+            row[bit / 8] |= static_cast<std::uint8_t>(index << (8 - bits - bit % 8));
+        }
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    const bool ok = std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    return std::fclose(out) == 0 && ok;
+}
+
+bool WritePngEncoding(const std::string& path, png_uint_32 format)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = kFormatWidth;
+    image.height = kFormatHeight;
+    image.format = format;
+    const int channels = PNG_IMAGE_SAMPLE_CHANNELS(format);
+    const bool deep = (format & PNG_FORMAT_FLAG_LINEAR) != 0;
+    std::vector<png_uint_16> wide(std::size_t(kFormatWidth) * kFormatHeight * channels);
+    std::vector<std::uint8_t> narrow(wide.size());
+    for (int y = 0; y < kFormatHeight; ++y) {
+        const std::uint8_t* c = HalfColour(y);
+        for (int x = 0; x < kFormatWidth; ++x) {
+            for (int k = 0; k < channels; ++k) {
+                const std::size_t at = (std::size_t(y) * kFormatWidth + x) * channels + k;
+                const std::uint8_t v = channels == 1 ? c[1] : c[k];
+                narrow[at] = v;
+                wide[at] = static_cast<png_uint_16>(v * 257);
+            }
+        }
+    }
+    const void* pixels = deep ? static_cast<const void*>(wide.data()) : static_cast<const void*>(narrow.data());
+    return png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr) != 0;
+}
+
+bool WriteFormatSamples(const std::string& folder)
+{
+    mkdir(folder.c_str(), 0755);
+    bool ok = WriteJpegEncoding(folder + "/cmyk.jpg", JCS_CMYK, false);
+    ok = WriteJpegEncoding(folder + "/gray.jpg", JCS_GRAYSCALE, false) && ok;
+    ok = WriteJpegEncoding(folder + "/progressive.jpg", JCS_RGB, true) && ok;
+    ok = WriteIndexedBmp(folder + "/mono.bmp", 1) && ok;
+    ok = WriteIndexedBmp(folder + "/four.bmp", 4) && ok;
+    ok = WritePngEncoding(folder + "/gray.png", PNG_FORMAT_GRAY) && ok;
+    ok = WritePngEncoding(folder + "/deep.png", PNG_FORMAT_RGB | PNG_FORMAT_FLAG_LINEAR) && ok;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_sample_pictures <folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make_sample_pictures <folder> [<encodings folder>]\n");
         return 2;
     }
     const std::string folder = argv[1];
@@ -433,6 +562,8 @@ int main(int argc, char** argv)
     ok = WritePng(more + "/Lighthouse.png", lighthouse, false) && ok;
     Picture peaks = PaintSnowyPeaks(2400, 1600);
     ok = WriteJpeg(more + "/Snowy peaks.jpg", peaks, 85) && ok;
+    if (argc == 3)
+        ok = WriteFormatSamples(argv[2]) && ok;
     if (!ok) {
         std::fprintf(stderr, "make_sample_pictures: could not write into %s\n", folder.c_str());
         return 1;

@@ -168,28 +168,28 @@ void OnJpegError(j_common_ptr info)
 
 void OnJpegMessage(j_common_ptr, int) {}
 
-enum class JpegResult { Decoded, Failed, NotHandled };
-
 // No C++ object with a destructor lives between setjmp and longjmp here.
-JpegResult DecodeJpeg(std::FILE* file, DecodeTarget* target)
+bool DecodeJpeg(std::FILE* file, DecodeTarget* target)
 {
     jpeg_decompress_struct info;
     JpegFailure failure;
     info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = OnJpegError;
     failure.manager.emit_message = OnJpegMessage;
+    std::uint8_t* volatile cmykRow = nullptr;  // volatile: read again after a longjmp
     if (setjmp(failure.jump) != 0) {
         jpeg_destroy_decompress(&info);
-        return JpegResult::Failed;
+        std::free(cmykRow);
+        return false;
     }
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
-    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
-        jpeg_destroy_decompress(&info);
-        return JpegResult::NotHandled;
-    }
-    info.out_color_space = JCS_EXT_BGR;
+    // Four-channel JPEGs come as CMYK, inverted when an Adobe marker says so, and are
+    // turned into blue, green and red here.
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    const bool inverted = info.saw_Adobe_marker;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     info.scale_num = 1;
     info.scale_denom = 1;
     for (unsigned denominator = 8; denominator > 1; denominator /= 2) {
@@ -202,21 +202,37 @@ JpegResult DecodeJpeg(std::FILE* file, DecodeTarget* target)
     jpeg_start_decompress(&info);
     std::uint8_t* row = nullptr;
     int pitch = 0;
-    if (info.output_components != 3 ||
-        !target->Allocate(static_cast<int>(info.output_width), static_cast<int>(info.output_height), 24, false,
-                          &row, &pitch)) {
+    const int width = static_cast<int>(info.output_width);
+    if (info.output_components != (cmyk ? 4 : 3) ||
+        !target->Allocate(width, static_cast<int>(info.output_height), 24, false, &row, &pitch)) {
         jpeg_destroy_decompress(&info);
-        return JpegResult::Failed;
+        return false;
+    }
+    if (cmyk) {
+        cmykRow = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(width) * 4));
+        if (cmykRow == nullptr) {
+            jpeg_destroy_decompress(&info);
+            return false;
+        }
     }
     while (info.output_scanline < info.output_height) {
-        JSAMPROW rows[1] = {row};
+        JSAMPROW rows[1] = {cmyk ? cmykRow : row};
         if (jpeg_read_scanlines(&info, rows, 1) != 1)
             break;
+        for (int x = 0; cmyk && x < width; ++x) {
+            const std::uint8_t* in = cmykRow + x * 4;
+            const unsigned k = inverted ? in[3] : 255u - in[3];
+            for (int c = 0; c < 3; ++c) {
+                const unsigned ink = inverted ? in[2 - c] : 255u - in[2 - c];
+                row[x * 3 + c] = static_cast<std::uint8_t>((ink * k + 127) / 255);
+            }
+        }
         row += pitch;
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return JpegResult::Decoded;
+    std::free(cmykRow);
+    return true;
 }
 
 SDL_Surface* LoadOpened(SDL_RWops* stream, PictureFormat format)
@@ -228,10 +244,9 @@ SDL_Surface* LoadOpened(SDL_RWops* stream, PictureFormat format)
         return IMG_LoadBMP_RW(stream);
     case PictureFormat::Gif:
         return IMG_LoadGIF_RW(stream);
-    case PictureFormat::Jpeg:
-        return IMG_LoadJPG_RW(stream);
     case PictureFormat::Png:
         return IMG_LoadPNG_RW(stream);
+    case PictureFormat::Jpeg:  // decoded by DecodeJpeg
     case PictureFormat::None:
         break;
     }
@@ -373,10 +388,9 @@ int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* targ
         std::FILE* file = std::fopen(path, "rb");
         if (file == nullptr)
             return 1;
-        const JpegResult result = DecodeJpeg(file, target);
+        const bool decoded = DecodeJpeg(file, target);
         std::fclose(file);
-        if (result != JpegResult::NotHandled)
-            return result == JpegResult::Decoded ? 0 : 1;
+        return decoded ? 0 : 1;
     }
     stream = SDL_RWFromFile(path, "rb");
     if (stream == nullptr)

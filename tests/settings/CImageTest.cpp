@@ -156,6 +156,40 @@ TEST(CImage, KeepsAGifIndexedWithItsPaletteAndAnAlphaPngWithItsAlpha)
     EXPECT_FALSE(photo.HasAlpha());
 }
 
+TEST(CImage, DecodesTheLessCommonEncodingsToTheirColours)
+{
+    const std::string folder = std::string(ZEN_BUILD_DIR) + "/picture-encodings/";
+    struct Case {
+        const char* name;
+        int bitsPerPixel;
+        bool grey;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {"cmyk.jpg", 24, false, 6},  {"gray.jpg", 24, true, 4}, {"progressive.jpg", 24, false, 6},
+        {"mono.bmp", 8, false, 0},   {"four.bmp", 8, false, 0}, {"gray.png", 8, true, 0},
+        {"deep.png", 24, false, 0},
+    };
+    for (const Case& c : cases) {
+        CImage image;
+        ASSERT_EQ(image.Load((folder + c.name).c_str()), CImage::kResultOk) << c.name;
+        EXPECT_EQ(image.GetWidth(), 64) << c.name;
+        EXPECT_EQ(image.GetHeight(), 48) << c.name;
+        EXPECT_EQ(image.GetBPP(), c.bitsPerPixel) << c.name;
+        CImage canvas;  // read through a stretch, which resolves palettes
+        ASSERT_TRUE(canvas.Create(64, 48, 24));
+        ASSERT_TRUE(image.StretchBlt(&canvas, {0, 0, 64, 48}, {0, 0, 64, 48})) << c.name;
+        const std::uint32_t top = c.grey ? 0x787878u : 0xC87828u;
+        const std::uint32_t bottom = c.grey ? 0x5A5A5Au : 0x285AC8u;
+        for (int shift : {16, 8, 0}) {
+            EXPECT_NEAR(int((PixelAt(canvas, 32, 5) >> shift) & 0xFF), int((top >> shift) & 0xFF), c.tolerance)
+                << c.name;
+            EXPECT_NEAR(int((PixelAt(canvas, 32, 42) >> shift) & 0xFF), int((bottom >> shift) & 0xFF), c.tolerance)
+                << c.name;
+        }
+    }
+}
+
 TEST(CImage, DecodesALargeJpegAtAReducedScaleThatStillCoversTheDisc)
 {
     CImage image;
