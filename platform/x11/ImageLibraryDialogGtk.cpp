@@ -1,7 +1,5 @@
 // The Image Library dialog as a GTK window; what its controls do is the handler's
 // business.
-#include <gdk/gdkkeysyms.h>
-
 #include <algorithm>
 #include <atomic>
 #include <string>
@@ -46,10 +44,12 @@ public:
 
     void InsertItem(int index, const std::string& text, int image) override
     {
+        // The list shows a path in any encoding readably; the handler keeps the path itself.
+        gchar* shown = g_filename_display_name(text.c_str());
         GtkTreeIter iter;
         gtk_list_store_insert_with_values(store_, &iter, index, kIconColumn,
-                                          image == kFolderImage ? folderIcon_ : fileIcon_, kTextColumn, text.c_str(),
-                                          -1);
+                                          image == kFolderImage ? folderIcon_ : fileIcon_, kTextColumn, shown, -1);
+        g_free(shown);
         if (focused_ >= index)
             ++focused_;
     }
@@ -209,22 +209,24 @@ gboolean ImageLibraryDialogGtk::OnDraw(GtkWidget* widget, cairo_t* cairo, gpoint
     cairo_paint(cairo);
     if (frame.hasPicture && frame.picture.width > 0 && frame.picture.height > 0) {
         // Blue, green, red and an unused byte is cairo's RGB24 on a little-endian machine.
-        const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, frame.picture.width);
         cairo_surface_t* surface =
             cairo_image_surface_create(CAIRO_FORMAT_RGB24, frame.picture.width, frame.picture.height);
         cairo_surface_flush(surface);
         unsigned char* target = cairo_image_surface_get_data(surface);
-        const int targetStride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < frame.picture.height; ++y) {
-            const std::uint8_t* source =
-                frame.picture.pixels.data() + static_cast<std::size_t>(y) * frame.picture.width * 4;
-            std::copy(source, source + static_cast<std::size_t>(frame.picture.width) * 4,
-                      target + static_cast<std::size_t>(y) * targetStride);
+        const bool complete = frame.picture.pixels.size() >=
+                              static_cast<std::size_t>(frame.picture.width) * frame.picture.height * 4;
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && target != nullptr && complete) {
+            const int targetStride = cairo_image_surface_get_stride(surface);
+            for (int y = 0; y < frame.picture.height; ++y) {
+                const std::uint8_t* source =
+                    frame.picture.pixels.data() + static_cast<std::size_t>(y) * frame.picture.width * 4;
+                std::copy(source, source + static_cast<std::size_t>(frame.picture.width) * 4,
+                          target + static_cast<std::size_t>(y) * targetStride);
+            }
+            cairo_surface_mark_dirty(surface);
+            cairo_set_source_surface(cairo, surface, frame.pictureX, frame.pictureY);
+            cairo_paint(cairo);
         }
-        (void)stride;
-        cairo_surface_mark_dirty(surface);
-        cairo_set_source_surface(cairo, surface, frame.pictureX, frame.pictureY);
-        cairo_paint(cairo);
         cairo_surface_destroy(surface);
     } else if (!frame.text.empty() && frame.textHeight > 0) {
         PangoLayout* layout = gtk_widget_create_pango_layout(widget, frame.text.c_str());
