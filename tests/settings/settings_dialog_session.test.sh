@@ -12,6 +12,9 @@ fi
 work="$(cd "$(dirname "$exe")" && pwd)/test-work/settings-dialog"
 rm -rf "$work"
 mkdir -p "$work/config" "$work/pictures/inner"
+# A copy of its own, so its log beside it is not shared with checks running alongside.
+cp "$exe" "$work/zentharis"
+exe="$work/zentharis"
 export XDG_CONFIG_HOME="$work/config"
 export GSETTINGS_BACKEND=memory
 settings="$XDG_CONFIG_HOME/Vorelund/Zentharis screensaver.conf"

@@ -10,6 +10,10 @@ sample="$(dirname "$exe")/generated/sound/AmbientLoop.raw"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 [[ -f "$sample" ]] || { echo "FAIL: no sample at $sample"; exit 1; }
+# A copy of its own, so its log beside it is not shared with checks running alongside.
+cp "$exe" "$work/zentharis"
+exe="$work/zentharis"
+export XDG_CONFIG_HOME="$work/config"
 
 cat > "$work/alsoft.conf" <<CONF
 [general]
