@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the saver full screen. Without a display it
-# runs headless under its own Xvfb for about 20 seconds and writes screenshots to out/.
+# runs headless under its own Xvfb for about 40 seconds and writes screenshots to out/.
 # It uses settings of its own in out/config, never the user's.
 set -euo pipefail
 cd "$(dirname "$0")"

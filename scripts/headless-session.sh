@@ -22,7 +22,8 @@ export ALSOFT_DRIVERS=wave  # wins over the file's drivers= when set elsewhere
 
 "$exe" /s &
 saver=$!
-for second in 3 6 10 14 18; do
+# The first picture disc unrolls 23 to 29 seconds in, so the run lasts long enough to show one.
+for second in 4 10 18 26 30 34 38; do
   sleep $(( second - ${previous:-0} ))
   previous=$second
   if ! kill -0 "$saver" 2> /dev/null; then

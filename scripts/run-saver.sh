@@ -17,5 +17,5 @@ if [[ -n "${DISPLAY:-}" ]] && xdpyinfo > /dev/null 2>&1; then
   exec "$exe" /s
 fi
 
-echo "No display: running headless for about 20 seconds; screenshots go to out/"
+echo "No display: running headless for about 40 seconds; screenshots go to out/"
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/headless-session.sh "$exe" "$out"
