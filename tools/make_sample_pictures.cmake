@@ -35,7 +35,3 @@ function(zen_prepare_pictures_bench)
   endif()
 endfunction()
 cmake_language(DEFER CALL zen_prepare_pictures_bench)
-
-# The platform's picture decoder reads JPEG through libjpeg directly (for its scaled
-# decoding); the platform library is declared after the generators' rules.
-cmake_language(DEFER CALL target_link_libraries zentharis_platform PRIVATE JPEG::JPEG)
