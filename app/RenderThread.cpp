@@ -166,9 +166,7 @@ int InitVideo(platform::WindowHandle window)
 
 int BuildScene()
 {
-    // Scene objects join here in their construction order as they are built:
-    // SceneSoundClass, WingedCreature, Horizon, FlowersHolder, TentaclesHolder,
-    // FormlessPlanet.
+    // The first object that is not ready stops the construction; teardown frees what exists.
     ApplicationState& state = TheApplicationState;
     // The scene sound writes its own error record.
     if (!BuildSceneObject(state.sceneSound, nullptr))
@@ -204,8 +202,7 @@ void RenderFrame(std::uint32_t elapsedMs)
 
 void DestroyScene()
 {
-    // Destruction order: Horizon, FlowersHolder, TentaclesHolder, FormlessPlanet,
-    // the scene sound, the WingedCreature.
+    // A fixed order; objects never built are null, and deleting them does nothing.
     ApplicationState& state = TheApplicationState;
     delete state.horizon;
     delete state.flowers;
