@@ -8,6 +8,7 @@
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
 #include "platform/OpenGL.h"
+#include "render/Texture.h"
 
 namespace {
 
@@ -49,15 +50,8 @@ FormlessPlanet::FormlessPlanet(int planetBitmapId)
     for (int row = 0; row < kGlowSize; ++row)
         for (int column = 0; column < kGlowSize; ++column)
             glow[row * kGlowSize + column] = static_cast<float>(GlowTexel(row, column));
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glowTexture_ = name;
-    glBindTexture(GL_TEXTURE_2D, glowTexture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kGlowSize, kGlowSize, 0, GL_ALPHA, GL_FLOAT, glow.data());
+    glowTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_NEAREST,
+                                 {GL_ALPHA8, kGlowSize, GL_ALPHA, GL_FLOAT, glow.data()});
 
     platform::BgrxBitmap bitmap;
     if (!platform::LoadBitmapResource(planetBitmapId, &bitmap))
@@ -70,16 +64,8 @@ FormlessPlanet::FormlessPlanet(int planetBitmapId)
         for (int column = 0; column < kPlanetSize; ++column)
             pixels[(row * kPlanetSize + column) * 4 + 3] = PlanetMaskAlpha(row, column);
 
-    name = 0;
-    glGenTextures(1, &name);
-    planetTexture_ = name;
-    glBindTexture(GL_TEXTURE_2D, planetTexture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, kPlanetSize, kPlanetSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 pixels.data());
+    planetTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_LINEAR,
+                                   {GL_RGBA16, kPlanetSize, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
 
     cloud_.AddRoot();
     ready_ = true;

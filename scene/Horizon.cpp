@@ -8,6 +8,7 @@
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
 #include "platform/OpenGL.h"
+#include "render/Texture.h"
 #include "render/VectorMath.h"
 
 namespace {
@@ -30,16 +31,8 @@ Horizon::Horizon(int bitmapId)
     std::vector<std::uint8_t> pixels(kBackdropBytes, 0);
     std::memcpy(pixels.data(), bitmap.pixels.data(), std::min(kBackdropBytes, bitmap.pixels.size()));
 
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    texture_ = name;
-    glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16, kBackdropSize, kBackdropSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 pixels.data());
+    texture_ = CreateTexture(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR,
+                             {GL_RGB16, kBackdropSize, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
     TheEventLog.Write(0, "Background image is initialized properly");
 }
 

@@ -7,6 +7,7 @@
 #include "app/ProcessObjects.h"
 #include "platform/OpenGL.h"
 #include "render/ShaderProgram.h"
+#include "render/Texture.h"
 
 namespace {
 
@@ -49,12 +50,8 @@ void TentaclesHolder::Build()
         TheEventLog.Write(1, "Can not create a model for Tentacle");
         return;
     }
-    glGenTextures(1, &pictureTexture_);
-    glBindTexture(GL_TEXTURE_2D, pictureTexture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Its picture is uploaded whenever the canvas changes.
+    pictureTexture_ = CreateTexture(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR);
     glBindTexture(GL_TEXTURE_2D, 0);
     // The first Advance and the first wait; no random draw happens in between.
     Start();

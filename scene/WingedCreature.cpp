@@ -2,6 +2,7 @@
 
 #include "platform/OpenGL.h"
 #include "render/ShaderProgram.h"
+#include "render/Texture.h"
 
 namespace {
 
@@ -44,15 +45,8 @@ unsigned int WingedCreature::CreateGlowTexture()
 {
     float pixels[WingSparks::kGlowSize * WingSparks::kGlowSize];
     WingSparks::FillGlowPixels(pixels);
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, WingSparks::kGlowSize, WingSparks::kGlowSize, 0, GL_ALPHA, GL_FLOAT,
-                 pixels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    const unsigned int texture = CreateTexture(GL_REPEAT, GL_LINEAR, GL_NEAREST,
+                                               {GL_ALPHA8, WingSparks::kGlowSize, GL_ALPHA, GL_FLOAT, pixels});
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
 }
