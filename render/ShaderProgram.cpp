@@ -123,3 +123,31 @@ void EnableAttribute(int location)
     if (location >= 0)
         glEnableVertexAttribArray(static_cast<GLuint>(location));
 }
+
+bool FindRibbonProgramLocations(unsigned int program, RibbonProgramLocations* locations)
+{
+    RibbonProgramLocations& l = *locations;
+    l.ribbonVertexes = glGetUniformLocation(program, "uRibbonVertexes");
+    l.ribbonMatrixes = glGetUniformLocation(program, "uRibbonMatrixes");
+    l.ribbonLength = glGetUniformLocation(program, "uRibbonLength");
+    l.gridPoint = glGetAttribLocation(program, "aGridPoint");
+    l.normal = glGetAttribLocation(program, "aNormal");
+    l.gridX = FindOptionalAttribute(program, "aGridX");
+    l.gridY = FindOptionalAttribute(program, "aGridY");
+    return l.ribbonVertexes != -1 && l.ribbonMatrixes != -1 && l.ribbonLength != -1 && l.gridPoint != -1 &&
+           l.normal != -1;
+}
+
+void EnableRibbonAttributes(const RibbonProgramLocations& locations, const RibbonMeshOffsets& offsets)
+{
+    glVertexPointer(3, GL_FLOAT, 0, reinterpret_cast<const void*>(offsets.positions));
+    SetAttributeBlock(locations.normal, 3, offsets.normal);
+    SetAttributeBlock(locations.gridX, 3, offsets.gridX);
+    SetAttributeBlock(locations.gridY, 3, offsets.gridY);
+    SetAttributeBlock(locations.gridPoint, 2, offsets.gridPoint);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    EnableAttribute(locations.normal);
+    EnableAttribute(locations.gridX);
+    EnableAttribute(locations.gridY);
+    EnableAttribute(locations.gridPoint);
+}

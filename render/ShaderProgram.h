@@ -41,3 +41,29 @@ int FindOptionalAttribute(unsigned int program, const char* name);
 void SetAttributeBlock(int location, int components, std::size_t byteOffset);
 // glEnableVertexAttribArray; nothing for location -1.
 void EnableAttribute(int location);
+
+// The inputs of a program built on the ribbon vertex shader, which bends a tube mesh
+// along a ribbon. The grid rulers gridX and gridY may be -1 (see FindOptionalAttribute).
+struct RibbonProgramLocations {
+    int ribbonVertexes = -1;
+    int ribbonMatrixes = -1;
+    int ribbonLength = -1;
+    int gridPoint = -1;
+    int normal = -1;
+    int gridX = -1;
+    int gridY = -1;
+};
+// Looks them all up; false when one other than the rulers is missing.
+bool FindRibbonProgramLocations(unsigned int program, RibbonProgramLocations* locations);
+
+// Where a tube mesh's blocks of floats begin in its array buffer.
+struct RibbonMeshOffsets {
+    std::size_t positions = 0;
+    std::size_t normal = 0;
+    std::size_t gridX = 0;
+    std::size_t gridY = 0;
+    std::size_t gridPoint = 0;
+};
+// Points the vertex array and the four attributes into the bound array buffer and
+// enables them.
+void EnableRibbonAttributes(const RibbonProgramLocations& locations, const RibbonMeshOffsets& offsets);

@@ -81,15 +81,7 @@ bool FlowersHolder::BuildStalkProgram()
 {
     if (CreateShaderProgram(kStalkVertexShader, kStalkFragmentShader, &stalkProgram_) != 0)
         return false;
-    stalkRibbonVertexes_ = glGetUniformLocation(stalkProgram_, "uRibbonVertexes");
-    stalkRibbonMatrixes_ = glGetUniformLocation(stalkProgram_, "uRibbonMatrixes");
-    stalkRibbonLength_ = glGetUniformLocation(stalkProgram_, "uRibbonLength");
-    stalkGridPoint_ = glGetAttribLocation(stalkProgram_, "aGridPoint");
-    stalkNormal_ = glGetAttribLocation(stalkProgram_, "aNormal");
-    stalkGridX_ = FindOptionalAttribute(stalkProgram_, "aGridX");
-    stalkGridY_ = FindOptionalAttribute(stalkProgram_, "aGridY");
-    return stalkRibbonVertexes_ != -1 && stalkRibbonMatrixes_ != -1 && stalkRibbonLength_ != -1 &&
-           stalkGridPoint_ != -1 && stalkNormal_ != -1;
+    return FindRibbonProgramLocations(stalkProgram_, &stalk_);
 }
 
 // The geometry itself cannot fail; a buffer name of 0 means the driver gave none.
@@ -142,22 +134,14 @@ void FlowersHolder::DrawStalk(Flower& flower)
     const float* vertexes = ribbon.PackVertexes();
     glDisable(GL_BLEND);
     glUseProgram(stalkProgram_);
-    glUniformMatrix3fv(stalkRibbonMatrixes_, ribbon.NodeCount(), GL_FALSE, matrixes);
-    glUniform3fv(stalkRibbonVertexes_, ribbon.NodeCount(), vertexes);
-    SetUniformFloat(stalkRibbonLength_, flower.Length());
+    glUniformMatrix3fv(stalk_.ribbonMatrixes, ribbon.NodeCount(), GL_FALSE, matrixes);
+    glUniform3fv(stalk_.ribbonVertexes, ribbon.NodeCount(), vertexes);
+    SetUniformFloat(stalk_.ribbonLength, flower.Length());
 
     glBindBuffer(GL_ARRAY_BUFFER, stalkVertexBuffer_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, stalkIndexBuffer_);
-    glVertexPointer(3, GL_FLOAT, 0, BufferOffset(StalkMesh::kPositionsOffset));
-    SetAttributeBlock(stalkNormal_, 3, StalkMesh::kNormalOffset);
-    SetAttributeBlock(stalkGridX_, 3, StalkMesh::kGridXOffset);
-    SetAttributeBlock(stalkGridY_, 3, StalkMesh::kGridYOffset);
-    SetAttributeBlock(stalkGridPoint_, 2, StalkMesh::kGridPointOffset);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    EnableAttribute(stalkNormal_);
-    EnableAttribute(stalkGridX_);
-    EnableAttribute(stalkGridY_);
-    EnableAttribute(stalkGridPoint_);
+    EnableRibbonAttributes(stalk_, {StalkMesh::kPositionsOffset, StalkMesh::kNormalOffset, StalkMesh::kGridXOffset,
+                                    StalkMesh::kGridYOffset, StalkMesh::kGridPointOffset});
     glDrawElements(GL_TRIANGLES, StalkMesh::kIndexCount, GL_UNSIGNED_INT, BufferOffset(0));
 
     glUseProgram(0);

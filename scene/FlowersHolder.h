@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/ShaderProgram.h"
 #include "scene/Flower.h"
 
 // The four flowers of the scene. Their stalks are drawn by the ribbon vertex shader from
@@ -40,13 +41,7 @@ private:
     bool ready_ = false;
 
     unsigned int stalkProgram_ = 0;
-    int stalkRibbonVertexes_ = -1;
-    int stalkRibbonMatrixes_ = -1;
-    int stalkRibbonLength_ = -1;
-    int stalkNormal_ = -1;
-    int stalkGridX_ = -1;  // the stalk's colours never read the grid rulers: may be -1
-    int stalkGridY_ = -1;
-    int stalkGridPoint_ = -1;
+    RibbonProgramLocations stalk_;  // the stalk's colours never read the grid rulers
     unsigned int stalkVertexBuffer_ = 0;
     unsigned int stalkIndexBuffer_ = 0;
 

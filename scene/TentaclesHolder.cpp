@@ -31,18 +31,8 @@ void TentaclesHolder::Build()
 {
     TheEventLog.Write(0, "Creating OGL program for tentacle");
     const bool built = CreateShaderProgram(145, 144, &program_) == 0;
-    if (built) {
-        ribbonVertexesLocation_ = glGetUniformLocation(program_, "uRibbonVertexes");
-        ribbonMatrixesLocation_ = glGetUniformLocation(program_, "uRibbonMatrixes");
-        ribbonLengthLocation_ = glGetUniformLocation(program_, "uRibbonLength");
-        gridPointLocation_ = glGetAttribLocation(program_, "aGridPoint");
-        normalLocation_ = glGetAttribLocation(program_, "aNormal");
-        // The fragment shader does not read the grid rulers, so the linker may drop them.
-        gridXLocation_ = FindOptionalAttribute(program_, "aGridX");
-        gridYLocation_ = FindOptionalAttribute(program_, "aGridY");
-    }
-    if (!built || ribbonVertexesLocation_ == -1 || ribbonMatrixesLocation_ == -1 || ribbonLengthLocation_ == -1 ||
-        gridPointLocation_ == -1 || normalLocation_ == -1) {
+    // The fragment shader does not read the grid rulers, so the linker may drop them.
+    if (!built || !FindRibbonProgramLocations(program_, &locations_)) {
         TheEventLog.Write(1, "Can not create an OpenGL application for Tentacle");
         return;
     }
@@ -102,25 +92,16 @@ void TentaclesHolder::Draw()
         const float* matrixes = PackMatrixes();
         const float* vertexes = PackVertexes();
         glUseProgram(program_);
-        glUniformMatrix3fv(ribbonMatrixesLocation_, kNodeCount, GL_FALSE, matrixes);
-        glUniform3fv(ribbonVertexesLocation_, kNodeCount, vertexes);
-        SetUniformFloat(ribbonLengthLocation_, PathLength());
+        glUniformMatrix3fv(locations_.ribbonMatrixes, kNodeCount, GL_FALSE, matrixes);
+        glUniform3fv(locations_.ribbonVertexes, kNodeCount, vertexes);
+        SetUniformFloat(locations_.ribbonLength, PathLength());
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-        glVertexPointer(3, GL_FLOAT, 0, nullptr);
-        SetAttributeBlock(normalLocation_, 3, kNormalOffset);
-        SetAttributeBlock(gridXLocation_, 3, kGridXOffset);
-        SetAttributeBlock(gridYLocation_, 3, kGridYOffset);
-        SetAttributeBlock(gridPointLocation_, 2, kGridPointOffset);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        EnableAttribute(normalLocation_);
-        EnableAttribute(gridXLocation_);
-        EnableAttribute(gridYLocation_);
-        EnableAttribute(gridPointLocation_);
+        EnableRibbonAttributes(locations_, {0, kNormalOffset, kGridXOffset, kGridYOffset, kGridPointOffset});
         glDrawElements(GL_TRIANGLES, kModelIndexCount, GL_UNSIGNED_INT, nullptr);
         // Arrays left enabled would point later client-array drawing at buffer offsets.
         glDisableClientState(GL_VERTEX_ARRAY);
-        for (int location : {normalLocation_, gridXLocation_, gridYLocation_, gridPointLocation_}) {
+        for (int location : {locations_.normal, locations_.gridX, locations_.gridY, locations_.gridPoint}) {
             if (location >= 0)
                 glDisableVertexAttribArray(static_cast<GLuint>(location));
         }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <list>
 
+#include "render/ShaderProgram.h"
 #include "scene/TentacleCycle.h"
 
 // The scene's tentacle: TentacleCycle's motion, drawn as a tapered tube bent along the
@@ -27,13 +28,7 @@ private:
 
     bool ready_ = false;
     unsigned int program_ = 0;
-    int ribbonVertexesLocation_ = -1;
-    int ribbonMatrixesLocation_ = -1;
-    int ribbonLengthLocation_ = -1;
-    int normalLocation_ = -1;
-    int gridXLocation_ = -1;
-    int gridYLocation_ = -1;
-    int gridPointLocation_ = -1;
+    RibbonProgramLocations locations_;
     unsigned int vertexBuffer_ = 0;
     unsigned int indexBuffer_ = 0;
     unsigned int pictureTexture_ = 0;
