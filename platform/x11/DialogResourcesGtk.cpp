@@ -46,5 +46,12 @@ GdkPixbuf* PixbufFromIconResource(int id)
     return pixbuf;
 }
 
+void SetControlId(GtkWidget* widget, int controlId)
+{
+    g_object_set_data(G_OBJECT(widget), "control-id", GINT_TO_POINTER(controlId));
+}
+
+int ControlId(gpointer widget) { return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "control-id")); }
+
 }  // namespace gtk
 }  // namespace platform

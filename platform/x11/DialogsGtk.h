@@ -17,6 +17,11 @@ constexpr int kDialogUnitY = 2;
 GdkPixbuf* PixbufFromBitmapResource(int id);
 GdkPixbuf* PixbufFromIconResource(int id);
 
+// The dialog control id a widget stands for, passed to the handler's OnCommand when the
+// widget is used; 0 for a widget without one.
+void SetControlId(GtkWidget* widget, int controlId);
+int ControlId(gpointer widget);
+
 // Runs the Image Library dialog modally over owner; the value passed to EndDialog.
 int RunImageLibraryDialog(GtkWindow* owner, ImageLibraryDialogHandler& handler);
 

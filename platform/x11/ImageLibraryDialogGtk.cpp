@@ -13,6 +13,8 @@ namespace {
 
 using gtk::kDialogUnitX;
 using gtk::kDialogUnitY;
+using gtk::ControlId;
+using gtk::SetControlId;
 
 enum ListColumn { kIconColumn, kTextColumn, kColumnCount };
 
@@ -144,8 +146,6 @@ private:
     bool destroyed_ = false;  // the window went away under the dialog (or at its end)
     int result_ = 0;
 };
-
-int ControlId(gpointer widget) { return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "control-id")); }
 
 void ImageLibraryDialogGtk::OnClicked(GtkButton* button, gpointer self)
 {
@@ -360,7 +360,7 @@ GtkWidget* ImageLibraryDialogGtk::Button(int controlId, const char* text, int wi
     GtkWidget* button = gtk_button_new_with_label(text);
     if (widthUnits == kLeftButtonWidth)
         gtk_size_group_add_widget(leftButtons_, button);
-    g_object_set_data(G_OBJECT(button), "control-id", GINT_TO_POINTER(controlId));
+    SetControlId(button, controlId);
     g_signal_connect(button, "clicked", G_CALLBACK(OnClicked), this);
     gtk_widget_set_size_request(button, widthUnits * kDialogUnitX, -1);
     gtk_widget_set_valign(button, GTK_ALIGN_START);

@@ -12,6 +12,8 @@ namespace {
 
 using gtk::kDialogUnitX;
 using gtk::kDialogUnitY;
+using gtk::ControlId;
+using gtk::SetControlId;
 
 class SettingsDialogGtk : public SettingsDialogView {
 public:
@@ -82,8 +84,6 @@ private:
     int result_ = 0;
 };
 
-int ControlId(gpointer widget) { return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "control-id")); }
-
 void SettingsDialogGtk::OnToggled(GtkToggleButton* button, gpointer self)
 {
     auto* dialog = static_cast<SettingsDialogGtk*>(self);
@@ -136,7 +136,7 @@ gboolean SettingsDialogGtk::OnKeyPress(GtkWidget* widget, GdkEventKey* event, gp
 GtkWidget* SettingsDialogGtk::AddCheckBox(GtkBox* box, int controlId, const char* text)
 {
     GtkWidget* check = gtk_check_button_new_with_label(text);
-    g_object_set_data(G_OBJECT(check), "control-id", GINT_TO_POINTER(controlId));
+    SetControlId(check, controlId);
     g_signal_connect(check, "toggled", G_CALLBACK(OnToggled), this);
     gtk_box_pack_start(box, check, FALSE, FALSE, 0);
     boxes_[controlId] = check;
@@ -146,7 +146,7 @@ GtkWidget* SettingsDialogGtk::AddCheckBox(GtkBox* box, int controlId, const char
 GtkWidget* SettingsDialogGtk::AddButton(GtkBox* box, int controlId, const char* text)
 {
     GtkWidget* button = gtk_button_new_with_label(text);
-    g_object_set_data(G_OBJECT(button), "control-id", GINT_TO_POINTER(controlId));
+    SetControlId(button, controlId);
     g_signal_connect(button, "clicked", G_CALLBACK(OnClicked), this);
     gtk_widget_set_halign(button, GTK_ALIGN_CENTER);
     gtk_widget_set_size_request(button, 66 * kDialogUnitX, -1);
