@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "render/VectorMath.h"
+
 class GLTestContext {
 public:
     GLTestContext(int width, int height) : width_(width), height_(height)
@@ -111,3 +113,20 @@ private:
     GLXContext context_ = nullptr;
     bool ready_ = false;
 };
+
+// Where a world point lands in the window, through the current matrices and viewport
+// (y counted from the bottom, z the depth in 0..1).
+inline Vector3 ProjectToWindow(const Vector3& world)
+{
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble x = 0;
+    GLdouble y = 0;
+    GLdouble z = 0;
+    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
+    return Vector3(x, y, z);
+}

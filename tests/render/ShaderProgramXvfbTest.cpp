@@ -76,21 +76,6 @@ std::vector<Vector3> SamplePoints(int count)
     return points;
 }
 
-Vector3 ProjectToWindow(const Vector3& world)
-{
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble x = 0;
-    GLdouble y = 0;
-    GLdouble z = 0;
-    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
-    return Vector3(x, y, z);
-}
-
 void UploadRibbon(unsigned int program, Ribbon& ribbon, double length)
 {
     glUseProgram(program);

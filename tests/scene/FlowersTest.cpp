@@ -9,6 +9,7 @@
 #include "scene/FlowersHolder.h"
 #include "scene/FruitMesh.h"
 #include "scene/StalkMesh.h"
+#include "tests/scene/FlowerSeeds.h"
 
 // FlowersHolder logs through the process-wide log; naming it here makes the linker take
 // the process-wide objects from the test support library.
@@ -39,29 +40,6 @@ Vector3 Float2(const std::vector<float>& data, std::size_t offset, int vertex)
 double AngleBetween(const Vector3& a, const Vector3& b)
 {
     return std::acos(std::fmax(-1.0, std::fmin(1.0, Dot(a, b) / (a.Length() * b.Length()))));
-}
-
-// A seed whose first RandomUnit draw starts a sway (below 0.001).
-unsigned SeedThatStartsASway()
-{
-    for (unsigned seed = 1;; ++seed) {
-        std::srand(seed);
-        if (RandomUnit() < 0.001)
-            return seed;
-    }
-}
-
-// A seed whose first draws never start a sway.
-unsigned SeedThatRests(int draws)
-{
-    for (unsigned seed = 1;; ++seed) {
-        std::srand(seed);
-        bool rests = true;
-        for (int i = 0; i < draws && rests; ++i)
-            rests = RandomUnit() >= 0.001;
-        if (rests)
-            return seed;
-    }
 }
 
 std::vector<Vector3> Positions(const Flower& flower)

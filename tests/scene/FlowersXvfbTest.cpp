@@ -13,6 +13,7 @@
 #include "scene/StalkMesh.h"
 #include "tests/render/GLTestContext.h"
 #include "tests/render/VertexCapture.h"
+#include "tests/scene/FlowerSeeds.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -31,34 +32,6 @@ Rgb PixelAt(const std::vector<unsigned char>& rows, int width, int height, const
         return {-1, -1, -1};
     const unsigned char* p = &rows[(static_cast<std::size_t>(y) * width + x) * 3];
     return {p[0], p[1], p[2]};
-}
-
-Vector3 ProjectToWindow(const Vector3& world)
-{
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble x = 0;
-    GLdouble y = 0;
-    GLdouble z = 0;
-    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
-    return Vector3(x, y, z);
-}
-
-// A seed whose first draws never start a sway, so the picture is the resting one.
-unsigned SeedThatRests(int draws)
-{
-    for (unsigned seed = 1;; ++seed) {
-        std::srand(seed);
-        bool rests = true;
-        for (int i = 0; i < draws && rests; ++i)
-            rests = RandomUnit() >= 0.001;
-        if (rests)
-            return seed;
-    }
 }
 
 }  // namespace

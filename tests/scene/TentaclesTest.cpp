@@ -23,27 +23,9 @@ std::list<PictureEntry> FolderEntry(const std::string& folder) { return {{folder
 // A 100 x 100 BMP, red in its top half and blue below.
 std::string WriteHalvesBmp(const std::string& path)
 {
-    const int size = 100, rowSize = 300;
-    std::string file(54 + rowSize * size, '\0');
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + i] = char(v >> (8 * i));
-    };
-    file[0] = 'B', file[1] = 'M';
-    put32(2, std::uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, size);
-    put32(22, size);
-    file[26] = 1, file[28] = 24;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            char* p = &file[54 + std::size_t(size - 1 - y) * rowSize + x * 3];
-            p[0] = y < 50 ? 0 : char(0xFF);
-            p[2] = y < 50 ? char(0xFF) : 0;
-        }
-    }
-    std::ofstream(path, std::ios::binary) << file;
+    std::ofstream(path, std::ios::binary) << MakeBmp(100, 100, [](int, int y) {
+        return y < 50 ? 0xFF0000u : 0x0000FFu;
+    });
     return path;
 }
 

@@ -18,18 +18,6 @@ struct Rgb {
     int r = 0, g = 0, b = 0;
 };
 
-Vector3 ProjectToWindow(const Vector3& world)
-{
-    GLdouble model[16], projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble x = 0, y = 0, z = 0;
-    gluProject(world.x, world.y, world.z, model, projection, viewport, &x, &y, &z);
-    return Vector3(x, y, z);
-}
-
 Rgb PixelAt(const std::vector<unsigned char>& rows, const GLTestContext& gl, const Vector3& world)
 {
     const Vector3 window = ProjectToWindow(world);
@@ -74,29 +62,11 @@ bool AdvanceTo(TentaclesHolder* tentacles, TentacleCycle::TentacleState state, i
 // A 64 x 64 BMP, red in its top half and blue below, green at the top-left corner.
 void WriteMarkedBmp(const std::string& path)
 {
-    const int size = 64, rowSize = 192;
-    std::string file(54 + rowSize * size, '\0');
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + i] = char(v >> (8 * i));
-    };
-    file[0] = 'B', file[1] = 'M';
-    put32(2, std::uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, size);
-    put32(22, size);
-    file[26] = 1, file[28] = 24;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            char* p = &file[54 + std::size_t(size - 1 - y) * rowSize + x * 3];
-            const bool corner = x < 20 && y < 20;
-            p[0] = corner || y < 32 ? 0 : char(0xFF);
-            p[1] = corner ? char(0xFF) : 0;
-            p[2] = !corner && y < 32 ? char(0xFF) : 0;
-        }
-    }
-    std::ofstream(path, std::ios::binary) << file;
+    std::ofstream(path, std::ios::binary) << MakeBmp(64, 64, [](int x, int y) {
+        if (x < 20 && y < 20)
+            return 0x00FF00u;
+        return y < 32 ? 0xFF0000u : 0x0000FFu;
+    });
 }
 
 // One context for every test: Xvfb resets when its last client leaves, and a new

@@ -29,37 +29,6 @@ std::uint32_t Le32(const std::string& s, std::size_t at)
            std::uint32_t(std::uint8_t(s[at + 3])) << 24;
 }
 
-// A 24-bit bottom-up BMP whose pixel (x, y), top row first, is colour(x, y) = 0xRRGGBB.
-template <typename ColourOf>
-std::string MakeBmp(int width, int height, ColourOf colour)
-{
-    const int rowSize = (width * 3 + 3) & ~3;
-    std::string file(54 + std::size_t(rowSize) * height, '\0');
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + i] = char(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, std::uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, std::uint32_t(width));
-    put32(22, std::uint32_t(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t c = colour(x, y);
-            const std::size_t at = 54 + std::size_t(height - 1 - y) * rowSize + x * 3;
-            file[at] = char(c & 0xFF);
-            file[at + 1] = char((c >> 8) & 0xFF);
-            file[at + 2] = char((c >> 16) & 0xFF);
-        }
-    }
-    return file;
-}
-
 std::uint32_t PixelAt(const CImage& image, int x, int y)
 {
     const std::uint8_t* p = image.GetBits() + static_cast<std::ptrdiff_t>(y) * image.GetPitch() + x * (image.GetBPP() / 8);

@@ -16,31 +16,7 @@ namespace {
 // A 24-bit BMP whose top half is one colour and bottom half another (RGB).
 void WriteTwoColourBmp(const std::string& path, int width, int height, std::uint32_t top, std::uint32_t bottom)
 {
-    const int rowSize = (width * 3 + 3) / 4 * 4;
-    std::vector<unsigned char> bytes(54 + static_cast<std::size_t>(rowSize) * height, 0);
-    auto put32 = [&bytes](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        const int rowFromTop = height - 1 - y;  // rows are stored bottom-up
-        const std::uint32_t colour = rowFromTop < height / 2 ? top : bottom;
-        for (int x = 0; x < width; ++x) {
-            unsigned char* p = bytes.data() + 54 + static_cast<std::size_t>(y) * rowSize + x * 3;
-            p[0] = static_cast<unsigned char>(colour);
-            p[1] = static_cast<unsigned char>(colour >> 8);
-            p[2] = static_cast<unsigned char>(colour >> 16);
-        }
-    }
+    const std::string bytes = MakeBmp(width, height, [&](int, int y) { return y < height / 2 ? top : bottom; });
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), file);
