@@ -62,6 +62,20 @@ void EmitVertex(const Vector3& v) { glVertex3d(v.x, v.y, v.z); }
 
 void EmitTexCoord(const Vector2& t) { glTexCoord2d(t.x, t.y); }
 
+void EmitTexturedSquare(const Vector3& centre, double halfSize)
+{
+    const Vector3& c = centre;
+    const double h = halfSize;
+    EmitTexCoord(Vector2(0.0, 0.0));
+    EmitVertex(Vector3(c.x - h, c.y - h, c.z));
+    EmitTexCoord(Vector2(1.0, 0.0));
+    EmitVertex(Vector3(c.x + h, c.y - h, c.z));
+    EmitTexCoord(Vector2(1.0, 1.0));
+    EmitVertex(Vector3(c.x + h, c.y + h, c.z));
+    EmitTexCoord(Vector2(0.0, 1.0));
+    EmitVertex(Vector3(c.x - h, c.y + h, c.z));
+}
+
 void SetUniformFloat(int location, double value) { glUniform1f(location, static_cast<float>(value)); }
 
 void SetUniformVector3(int location, const Vector3& v)

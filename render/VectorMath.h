@@ -97,5 +97,8 @@ TransformationMatrix MakeTransformationMatrix(const Vector3& a, const Vector3& b
 // OpenGL hand-over; the uniform setters act on the program in use.
 void EmitVertex(const Vector3& v);
 void EmitTexCoord(const Vector2& t);
+// Inside glBegin(GL_QUADS): a square facing +z at centre.z, corners counter-clockwise
+// from the lower left, the texture's (0, 0) at the lower left and (1, 1) at the upper right.
+void EmitTexturedSquare(const Vector3& centre, double halfSize);
 void SetUniformFloat(int location, double value);
 void SetUniformVector3(int location, const Vector3& v);

@@ -86,31 +86,14 @@ void FormlessPlanet::Draw() const
     for (const GlowParticle& particle : cloud_.Particles()) {
         const double grey = GlowCloud::Brightness(particle) * 0.02;
         glColor3d(grey, grey, grey);
-        const Vector3& p = particle.position;
-        const double s = particle.size;
-        EmitTexCoord(Vector2(0.0, 0.0));
-        EmitVertex(Vector3(p.x - s, p.y - s, p.z));
-        EmitTexCoord(Vector2(1.0, 0.0));
-        EmitVertex(Vector3(p.x + s, p.y - s, p.z));
-        EmitTexCoord(Vector2(1.0, 1.0));
-        EmitVertex(Vector3(p.x + s, p.y + s, p.z));
-        EmitTexCoord(Vector2(0.0, 1.0));
-        EmitVertex(Vector3(p.x - s, p.y + s, p.z));
+        EmitTexturedSquare(particle.position, particle.size);
     }
     glEnd();
 
     glBindTexture(GL_TEXTURE_2D, planetTexture_);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    const Vector3& c = PlanetCentre;
     glBegin(GL_QUADS);
-    EmitTexCoord(Vector2(0.0, 0.0));
-    EmitVertex(Vector3(c.x - 1.0, c.y - 1.0, c.z));
-    EmitTexCoord(Vector2(1.0, 0.0));
-    EmitVertex(Vector3(c.x + 1.0, c.y - 1.0, c.z));
-    EmitTexCoord(Vector2(1.0, 1.0));
-    EmitVertex(Vector3(c.x + 1.0, c.y + 1.0, c.z));
-    EmitTexCoord(Vector2(0.0, 1.0));
-    EmitVertex(Vector3(c.x - 1.0, c.y + 1.0, c.z));
+    EmitTexturedSquare(PlanetCentre, 1.0);
     glEnd();
 
     glDisable(GL_TEXTURE_2D);

@@ -188,16 +188,7 @@ void WingedCreature::DrawSparks(const WingSparks& sparks)
     for (const WingSpark& spark : sparks.Sparks()) {
         const Vector3 colour = sparks.Colour(spark);
         glColor3d(colour.x, colour.y, colour.z);
-        const Vector3& p = spark.position;
-        const double h = kSparkHalfSize;
-        EmitTexCoord(Vector2(0.0, 0.0));
-        EmitVertex(Vector3(p.x - h, p.y - h, p.z));
-        EmitTexCoord(Vector2(1.0, 0.0));
-        EmitVertex(Vector3(p.x + h, p.y - h, p.z));
-        EmitTexCoord(Vector2(1.0, 1.0));
-        EmitVertex(Vector3(p.x + h, p.y + h, p.z));
-        EmitTexCoord(Vector2(0.0, 1.0));
-        EmitVertex(Vector3(p.x - h, p.y + h, p.z));
+        EmitTexturedSquare(spark.position, kSparkHalfSize);
     }
     glEnd();
     glDisable(GL_TEXTURE_2D);
