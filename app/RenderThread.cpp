@@ -11,6 +11,7 @@
 #include "platform/GLBinding.h"
 #include "platform/MessageBox.h"
 #include "platform/OpenGL.h"
+#include "render/SceneView.h"
 #include "scene/FlowersHolder.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
@@ -141,17 +142,7 @@ int InitVideo(platform::WindowHandle window)
         return 1;
     TheEventLog.Write(0, "WGLEW_EXT_swap_control extension is found");
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(21.0, 1.3333333, 0.01, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0.0, 0.0, 4.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_AUTO_NORMAL);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
+    SetSceneView();
 
     platform::SetSwapInterval(state.surface, EnableVSync.Value());
     TheEventLog.Write(0, "VSYNC has been setted properly");

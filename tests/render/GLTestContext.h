@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "render/SceneView.h"
 #include "render/VectorMath.h"
 
 class GLTestContext {
@@ -42,17 +43,7 @@ public:
         if (glewInit() != GLEW_OK || !GLEW_VERSION_2_0)
             return;
         glViewport(0, 0, width, height);
-        // The saver's fixed projection, camera and state.
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(21.0, 1.3333333, 0.01, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(0.0, 0.0, 4.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_DEPTH_TEST);
-        glFrontFace(GL_CCW);
-        glCullFace(GL_BACK);
+        SetSceneView();
         ready_ = true;
     }
 
