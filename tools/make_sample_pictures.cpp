@@ -77,85 +77,88 @@ struct Picture {
     std::uint8_t Byte(double v) const { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
 };
 
+// A picture whose every pixel is colour(u, v): the pixel's column and row as shares of
+// the width and height.
+template <typename ColourAt>
+Picture PaintEachPixel(int w, int h, ColourAt colour)
+{
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            p.at(x, y) = colour(double(x) / w, double(y) / h);
+    }
+    return p;
+}
+
 // Evening over a lake: the sun low on the left, ridges fading into haze, their
 // reflection broken by ripples.
 Picture PaintDuskLake(int w, int h)
 {
-    Picture p(w, h);
     const double horizon = 0.62;
     const double sunX = 0.28, sunY = 0.36;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            double sv = v;
-            double ripple = 0.0;
-            if (v > horizon) {  // the water mirrors the sky and ridges above the horizon
-                ripple = (Fbm(u * 40.0, v * 220.0, 5, 3) - 0.5) * 0.018 * (v - horizon) * 6;
-                sv = 2 * horizon - v + ripple;
-            }
-            Colour c = Mix(Rgb(52, 38, 92), Rgb(246, 150, 78), Smooth(0.05, horizon, sv));
-            c = Mix(c, Rgb(255, 214, 140), Smooth(0.45, horizon, sv) * 0.6);
-            const double du = (u - sunX) * w / h, dv = sv - sunY;
-            const double sun = std::sqrt(du * du + dv * dv);
-            c = Mix(c, Rgb(255, 236, 180), (1 - Smooth(0.0, 0.35, sun)) * 0.5);
-            if (sun < 0.055)
-                c = Mix(c, Rgb(255, 246, 220), Smooth(0.055, 0.045, sun));
-            const double clouds = Fbm(u * 6, sv * 18, 2);
-            c = Mix(c, Rgb(196, 98, 110), Smooth(0.55, 0.75, clouds) * 0.5 * (1 - Smooth(0.3, 0.55, sv)));
-            // Three ridges, the nearest darkest.
-            const Colour ridgeColours[3] = {Rgb(150, 96, 132), Rgb(94, 60, 110), Rgb(44, 30, 66)};
-            for (int r = 0; r < 3; ++r) {
-                const double top = horizon - 0.20 + r * 0.06 - (Fbm(u * (2.5 + r), r * 3.7, 11 + r) - 0.5) * 0.22;
-                if (sv > top && sv < horizon + 0.001)
-                    c = ridgeColours[r];
-            }
-            if (v > horizon) {
-                c = Mix(c, Rgb(30, 24, 60), 0.25 + (v - horizon) * 0.9);
-                const double glint = std::fabs(u - sunX) < 0.05 + (v - horizon) * 0.3 ? 1.0 : 0.0;
-                c = Mix(c, Rgb(255, 220, 160), glint * Smooth(0.62, 0.75, Fbm(u * 60, v * 300, 9, 2)) * 0.7);
-            }
-            p.at(x, y) = c;
+    return PaintEachPixel(w, h, [&](double u, double v) {
+        double sv = v;
+        double ripple = 0.0;
+        if (v > horizon) {  // the water mirrors the sky and ridges above the horizon
+            ripple = (Fbm(u * 40.0, v * 220.0, 5, 3) - 0.5) * 0.018 * (v - horizon) * 6;
+            sv = 2 * horizon - v + ripple;
         }
-    }
-    return p;
+        Colour c = Mix(Rgb(52, 38, 92), Rgb(246, 150, 78), Smooth(0.05, horizon, sv));
+        c = Mix(c, Rgb(255, 214, 140), Smooth(0.45, horizon, sv) * 0.6);
+        const double du = (u - sunX) * w / h, dv = sv - sunY;
+        const double sun = std::sqrt(du * du + dv * dv);
+        c = Mix(c, Rgb(255, 236, 180), (1 - Smooth(0.0, 0.35, sun)) * 0.5);
+        if (sun < 0.055)
+            c = Mix(c, Rgb(255, 246, 220), Smooth(0.055, 0.045, sun));
+        const double clouds = Fbm(u * 6, sv * 18, 2);
+        c = Mix(c, Rgb(196, 98, 110), Smooth(0.55, 0.75, clouds) * 0.5 * (1 - Smooth(0.3, 0.55, sv)));
+        // Three ridges, the nearest darkest.
+        const Colour ridgeColours[3] = {Rgb(150, 96, 132), Rgb(94, 60, 110), Rgb(44, 30, 66)};
+        for (int r = 0; r < 3; ++r) {
+            const double top = horizon - 0.20 + r * 0.06 - (Fbm(u * (2.5 + r), r * 3.7, 11 + r) - 0.5) * 0.22;
+            if (sv > top && sv < horizon + 0.001)
+                c = ridgeColours[r];
+        }
+        if (v > horizon) {
+            c = Mix(c, Rgb(30, 24, 60), 0.25 + (v - horizon) * 0.9);
+            const double glint = std::fabs(u - sunX) < 0.05 + (v - horizon) * 0.3 ? 1.0 : 0.0;
+            c = Mix(c, Rgb(255, 220, 160), glint * Smooth(0.62, 0.75, Fbm(u * 60, v * 300, 9, 2)) * 0.7);
+        }
+        return c;
+    });
 }
 
 // A meadow under a summer sky: drifting clouds, rolling hills, poppies, and a tree on
 // the right.
 Picture PaintMeadow(int w, int h)
 {
-    Picture p(w, h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            Colour c = Mix(Rgb(70, 130, 210), Rgb(190, 220, 245), Smooth(0.0, 0.55, v));
-            const double cloud = Fbm(u * 5 + 3, v * 10, 21);
-            c = Mix(c, Rgb(252, 252, 250), Smooth(0.52, 0.7, cloud) * (1 - Smooth(0.3, 0.5, v)));
-            const double far = 0.52 - 0.05 * std::sin(u * 5.0 + 1.0) - (Fbm(u * 3, 0.5, 4) - 0.5) * 0.08;
-            const double near = 0.66 - 0.07 * std::sin(u * 3.2 + 2.4);
-            if (v > far)
-                c = Mix(Rgb(120, 170, 90), Rgb(90, 140, 70), Fbm(u * 30, v * 30, 6));
-            if (v > near) {
-                c = Mix(Rgb(96, 160, 56), Rgb(60, 120, 40), Fbm(u * 50, v * 80, 7) + (v - near));
-                const double grassy = Fbm(u * 160, v * 40, 8, 2);
-                c = Mix(c, Rgb(150, 200, 80), Smooth(0.6, 0.7, grassy) * 0.5);
-                // Poppies, denser towards the front.
-                const int cx = static_cast<int>(u * 90), cy = static_cast<int>(v * 60);
-                const double fx = u * 90 - cx - 0.5, fy = v * 60 - cy - 0.5;
-                if (Hash(cx, cy, 30) < (v - near) * 1.6 && fx * fx + fy * fy < 0.06 * (0.5 + v))
-                    c = Hash(cx, cy, 31) < 0.75 ? Rgb(220, 40, 36) : Rgb(250, 230, 90);
-            }
-            // The tree: a trunk and a round crown.
-            const double tx = (u - 0.78) * w / h, ty = v - 0.38;
-            if (std::fabs(tx) < 0.018 && v > 0.42 && v < near + 0.02)
-                c = Rgb(90, 60, 40);
-            const double crown = std::sqrt(tx * tx + ty * ty * 1.3) + (Fbm(u * 25, v * 25, 40) - 0.5) * 0.06;
-            if (crown < 0.13)
-                c = Mix(Rgb(40, 110, 40), Rgb(90, 160, 60), Fbm(u * 40, v * 40, 41) - ty * 2);
-            p.at(x, y) = c;
+    return PaintEachPixel(w, h, [&](double u, double v) {
+        Colour c = Mix(Rgb(70, 130, 210), Rgb(190, 220, 245), Smooth(0.0, 0.55, v));
+        const double cloud = Fbm(u * 5 + 3, v * 10, 21);
+        c = Mix(c, Rgb(252, 252, 250), Smooth(0.52, 0.7, cloud) * (1 - Smooth(0.3, 0.5, v)));
+        const double far = 0.52 - 0.05 * std::sin(u * 5.0 + 1.0) - (Fbm(u * 3, 0.5, 4) - 0.5) * 0.08;
+        const double near = 0.66 - 0.07 * std::sin(u * 3.2 + 2.4);
+        if (v > far)
+            c = Mix(Rgb(120, 170, 90), Rgb(90, 140, 70), Fbm(u * 30, v * 30, 6));
+        if (v > near) {
+            c = Mix(Rgb(96, 160, 56), Rgb(60, 120, 40), Fbm(u * 50, v * 80, 7) + (v - near));
+            const double grassy = Fbm(u * 160, v * 40, 8, 2);
+            c = Mix(c, Rgb(150, 200, 80), Smooth(0.6, 0.7, grassy) * 0.5);
+            // Poppies, denser towards the front.
+            const int cx = static_cast<int>(u * 90), cy = static_cast<int>(v * 60);
+            const double fx = u * 90 - cx - 0.5, fy = v * 60 - cy - 0.5;
+            if (Hash(cx, cy, 30) < (v - near) * 1.6 && fx * fx + fy * fy < 0.06 * (0.5 + v))
+                c = Hash(cx, cy, 31) < 0.75 ? Rgb(220, 40, 36) : Rgb(250, 230, 90);
         }
-    }
-    return p;
+        // The tree: a trunk and a round crown.
+        const double tx = (u - 0.78) * w / h, ty = v - 0.38;
+        if (std::fabs(tx) < 0.018 && v > 0.42 && v < near + 0.02)
+            c = Rgb(90, 60, 40);
+        const double crown = std::sqrt(tx * tx + ty * ty * 1.3) + (Fbm(u * 25, v * 25, 40) - 0.5) * 0.06;
+        if (crown < 0.13)
+            c = Mix(Rgb(40, 110, 40), Rgb(90, 160, 60), Fbm(u * 40, v * 40, 41) - ty * 2);
+        return c;
+    });
 }
 
 // Colour index of the aurora night: 0 black sky to 255 bright green-white.
@@ -237,65 +240,55 @@ Picture PaintBlossom(int size)
 // A lighthouse on a cliff above the sea, in portrait.
 Picture PaintLighthouse(int w, int h)
 {
-    Picture p(w, h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            Colour c = Mix(Rgb(120, 170, 220), Rgb(230, 236, 240), Smooth(0.0, 0.6, v));
-            c = Mix(c, Rgb(255, 255, 255), Smooth(0.55, 0.72, Fbm(u * 4, v * 9, 110)) * 0.8 * (1 - v));
-            if (v > 0.6) {
-                c = Mix(Rgb(40, 110, 150), Rgb(20, 60, 100), (v - 0.6) * 2.5);
-                c = Mix(c, Rgb(230, 245, 250), Smooth(0.7, 0.8, Fbm(u * 30, v * 120, 111, 3)) * 0.6);
-            }
-            const double cliffEdge = 0.3 + (Fbm(v * 10, 3.0, 113) - 0.5) * 0.12;
-            if (u < cliffEdge + (v - 0.55) * 0.5 && v > 0.56)
-                c = Mix(Rgb(120, 100, 80), Rgb(70, 60, 50), Fbm(u * 20, v * 40, 114));
-            if (u < cliffEdge + (v - 0.55) * 0.5 && v > 0.555 && v < 0.575)
-                c = Rgb(90, 150, 60);  // grass on the cliff top
-            // The tower: white with red bands, a lamp house on top.
-            const double tx = u - 0.16;
-            const double halfWidth = 0.045 + (v - 0.25) * 0.05;
-            if (v > 0.25 && v < 0.56 && std::fabs(tx) < halfWidth)
-                c = static_cast<int>((v - 0.25) * 30) % 2 == 0 ? Rgb(245, 245, 240) : Rgb(200, 40, 40);
-            if (v > 0.20 && v < 0.25 && std::fabs(tx) < 0.035)
-                c = Rgb(255, 230, 120);
-            if (v > 0.17 && v < 0.20 && std::fabs(tx) < 0.05 - (0.20 - v) * 1.5)
-                c = Rgb(60, 60, 70);
-            p.at(x, y) = c;
+    return PaintEachPixel(w, h, [&](double u, double v) {
+        Colour c = Mix(Rgb(120, 170, 220), Rgb(230, 236, 240), Smooth(0.0, 0.6, v));
+        c = Mix(c, Rgb(255, 255, 255), Smooth(0.55, 0.72, Fbm(u * 4, v * 9, 110)) * 0.8 * (1 - v));
+        if (v > 0.6) {
+            c = Mix(Rgb(40, 110, 150), Rgb(20, 60, 100), (v - 0.6) * 2.5);
+            c = Mix(c, Rgb(230, 245, 250), Smooth(0.7, 0.8, Fbm(u * 30, v * 120, 111, 3)) * 0.6);
         }
-    }
-    return p;
+        const double cliffEdge = 0.3 + (Fbm(v * 10, 3.0, 113) - 0.5) * 0.12;
+        if (u < cliffEdge + (v - 0.55) * 0.5 && v > 0.56)
+            c = Mix(Rgb(120, 100, 80), Rgb(70, 60, 50), Fbm(u * 20, v * 40, 114));
+        if (u < cliffEdge + (v - 0.55) * 0.5 && v > 0.555 && v < 0.575)
+            c = Rgb(90, 150, 60);  // grass on the cliff top
+        // The tower: white with red bands, a lamp house on top.
+        const double tx = u - 0.16;
+        const double halfWidth = 0.045 + (v - 0.25) * 0.05;
+        if (v > 0.25 && v < 0.56 && std::fabs(tx) < halfWidth)
+            c = static_cast<int>((v - 0.25) * 30) % 2 == 0 ? Rgb(245, 245, 240) : Rgb(200, 40, 40);
+        if (v > 0.20 && v < 0.25 && std::fabs(tx) < 0.035)
+            c = Rgb(255, 230, 120);
+        if (v > 0.17 && v < 0.20 && std::fabs(tx) < 0.05 - (0.20 - v) * 1.5)
+            c = Rgb(60, 60, 70);
+        return c;
+    });
 }
 
 // Snow-capped peaks over a pine valley at noon: a large photo-sized picture.
 Picture PaintSnowyPeaks(int w, int h)
 {
-    Picture p(w, h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            Colour c = Mix(Rgb(40, 100, 190), Rgb(170, 205, 235), Smooth(0.0, 0.5, v));
-            c = Mix(c, Rgb(250, 250, 252), Smooth(0.58, 0.72, Fbm(u * 7, v * 14, 120)) * (1 - Smooth(0.2, 0.45, v)));
-            const double peaks = 0.28 + 0.14 * std::fabs(std::sin(u * 7.0 + 0.6)) +
-                                 (Fbm(u * 6, 0.3, 121) - 0.5) * 0.25;
-            if (v > peaks) {
-                const double rock = Fbm(u * 40, v * 40, 122);
-                c = Mix(Rgb(110, 105, 120), Rgb(70, 68, 80), rock);
-                const double snowLine = peaks + 0.07 + (Fbm(u * 20, 1.0, 123) - 0.5) * 0.08;
-                if (v < snowLine)
-                    c = Mix(Rgb(245, 248, 255), Rgb(190, 200, 220), rock * 0.8);
-                c = Mix(c, Rgb(150, 170, 200), Smooth(0.5, 0.62, v) * 0.3);  // haze
-            }
-            const double forest = 0.66 + (Fbm(u * 5, 2.0, 124) - 0.5) * 0.08;
-            const double pine = std::fabs(std::fmod(u * 160, 1.0) - 0.5) * 0.05;
-            if (v > forest + pine * (0.6 + Hash(static_cast<int>(u * 160), 1, 125)))
-                c = Mix(Rgb(30, 70, 40), Rgb(15, 40, 25), Fbm(u * 80, v * 60, 126) + (v - forest));
-            if (v > 0.9)
-                c = Mix(Rgb(60, 110, 50), Rgb(90, 140, 60), Fbm(u * 60, v * 90, 127));
-            p.at(x, y) = c;
+    return PaintEachPixel(w, h, [&](double u, double v) {
+        Colour c = Mix(Rgb(40, 100, 190), Rgb(170, 205, 235), Smooth(0.0, 0.5, v));
+        c = Mix(c, Rgb(250, 250, 252), Smooth(0.58, 0.72, Fbm(u * 7, v * 14, 120)) * (1 - Smooth(0.2, 0.45, v)));
+        const double peaks = 0.28 + 0.14 * std::fabs(std::sin(u * 7.0 + 0.6)) +
+                             (Fbm(u * 6, 0.3, 121) - 0.5) * 0.25;
+        if (v > peaks) {
+            const double rock = Fbm(u * 40, v * 40, 122);
+            c = Mix(Rgb(110, 105, 120), Rgb(70, 68, 80), rock);
+            const double snowLine = peaks + 0.07 + (Fbm(u * 20, 1.0, 123) - 0.5) * 0.08;
+            if (v < snowLine)
+                c = Mix(Rgb(245, 248, 255), Rgb(190, 200, 220), rock * 0.8);
+            c = Mix(c, Rgb(150, 170, 200), Smooth(0.5, 0.62, v) * 0.3);  // haze
         }
-    }
-    return p;
+        const double forest = 0.66 + (Fbm(u * 5, 2.0, 124) - 0.5) * 0.08;
+        const double pine = std::fabs(std::fmod(u * 160, 1.0) - 0.5) * 0.05;
+        if (v > forest + pine * (0.6 + Hash(static_cast<int>(u * 160), 1, 125)))
+            c = Mix(Rgb(30, 70, 40), Rgb(15, 40, 25), Fbm(u * 80, v * 60, 126) + (v - forest));
+        if (v > 0.9)
+            c = Mix(Rgb(60, 110, 50), Rgb(90, 140, 60), Fbm(u * 60, v * 90, 127));
+        return c;
+    });
 }
 
 bool WriteBmp24(const std::string& path, Picture& p)
