@@ -31,7 +31,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 focus_window() {
   local id
   id=$(timeout 20 xdotool search --sync --name "^$1\$" | head -1) || fail "no window \"$1\""
-  xdotool windowfocus --sync "$id"
+  # A window found before it is viewable refuses the focus (BadMatch): try again.
+  local tries=0
+  until xdotool windowfocus --sync "$id" 2> /dev/null; do
+    tries=$((tries + 1))
+    [[ $tries -lt 20 ]] || fail "window \"$1\" never took the focus"
+    sleep 0.25
+  done
   sleep 0.5
   echo "$id"
 }
