@@ -2,9 +2,12 @@
 
 #include <cstdint>
 
+#include "platform/PictureFormat.h"
+
 // Decoding picture files (BMP, GIF, JPEG, PNG) and resampling pixel rows with
-// halftone-quality filtering. GDI+ and GDI do this on Windows; SDL2_image and
-// stb_image_resize here.
+// halftone-quality filtering. GDI+ and GDI do this on Windows; libpng, giflib,
+// libjpeg, SDL2_image (BMP) and stb_image_resize elsewhere. Every backend runs
+// InspectPicture (PictureFormat.h) on the file's bytes before its decoder sees them.
 namespace platform {
 
 // One colour-table entry in the byte order of a device-independent bitmap.
@@ -30,14 +33,15 @@ public:
 };
 
 // Pictures whose width times height exceeds this are refused unread.
-constexpr std::int64_t kMaxDecodedPixels = 64ll * 1024 * 1024;
+constexpr std::int64_t kMaxDecodedPixels = kMaxPicturePixels;
 
 // Starting and stopping the decoder library; the caller serialises them.
 bool StartImageDecoder();
 void StopImageDecoder();
 
-// Reads the file's header first and refuses a file that is not one of the four
-// formats (whatever its name says), is damaged, or claims more than maxPixels pixels.
+// Opens only a plain file, without blocking, and refuses one that InspectPicture
+// refuses (not one of the four formats whatever its name says, damaged, over a bound)
+// or that claims more than maxPixels pixels; a damaged or cut file is an error.
 // 0 on success; non-zero leaves nothing allocated through target but what target
 // frees itself.
 int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target);

@@ -5,253 +5,21 @@
 #include <stb_image_resize.h>
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>  // before jpeglib.h, which needs FILE
-#include <cstdlib>
-#include <cstring>
-
-#include <jpeglib.h>
-#include <sys/stat.h>
 #include <mutex>
-#include <new>
 #include <vector>
 
+#include "platform/PictureFormat.h"
+#include "platform/x11/PictureReaders.h"
+
+// PNG, GIF and JPEG go to their own libraries (libpng, giflib, libjpeg), whose limits and
+// error handling can be set; BMP, whose reader allocates nothing beyond the bitmap the
+// header claims, to SDL2_image.
 namespace platform {
 
 namespace {
 
-enum class PictureFormat { None, Bmp, Gif, Jpeg, Png };
-
-// The decoders keep no state between calls, but one at a time keeps SDL's
-// lazily loaded codecs and error text out of each other's way.
-std::mutex decodeLock;
-
-std::uint32_t BigEndian16(const std::uint8_t* p) { return (std::uint32_t(p[0]) << 8) | p[1]; }
-std::uint32_t BigEndian32(const std::uint8_t* p) { return (BigEndian16(p) << 16) | BigEndian16(p + 2); }
-std::uint32_t LittleEndian16(const std::uint8_t* p) { return (std::uint32_t(p[1]) << 8) | p[0]; }
-std::uint32_t LittleEndian32(const std::uint8_t* p) { return (LittleEndian16(p + 2) << 16) | LittleEndian16(p); }
-
-bool ReadExactly(SDL_RWops* stream, void* buffer, std::size_t size)
-{
-    return SDL_RWread(stream, buffer, 1, size) == size;
-}
-
-int ReadByte(SDL_RWops* stream)
-{
-    std::uint8_t byte;
-    return ReadExactly(stream, &byte, 1) ? byte : -1;
-}
-
-bool SkipBytes(SDL_RWops* stream, std::int64_t count) { return SDL_RWseek(stream, count, RW_SEEK_CUR) >= 0; }
-
-// GIF: the logical screen and the first image's own size, both of which the
-// decoder allocates from.
-bool ProbeGif(SDL_RWops* stream, const std::uint8_t* header, std::int64_t* width, std::int64_t* height)
-{
-    *width = LittleEndian16(header + 6);
-    *height = LittleEndian16(header + 8);
-    if (SDL_RWseek(stream, 13, RW_SEEK_SET) < 0)
-        return false;
-    if (header[10] & 0x80) {
-        if (!SkipBytes(stream, 3 * (2 << (header[10] & 7))))
-            return false;
-    }
-    for (;;) {
-        const int block = ReadByte(stream);
-        if (block == 0x2C) {
-            std::uint8_t descriptor[9];
-            if (!ReadExactly(stream, descriptor, sizeof descriptor))
-                return false;
-            const std::int64_t frameWidth = LittleEndian16(descriptor + 4);
-            const std::int64_t frameHeight = LittleEndian16(descriptor + 6);
-            if (frameWidth * frameHeight > *width * *height) {
-                *width = frameWidth;
-                *height = frameHeight;
-            }
-            return frameWidth > 0 && frameHeight > 0;
-        }
-        if (block != 0x21 || ReadByte(stream) < 0)
-            return false;  // the trailer, an unknown block or the end of the file: no picture
-        for (int size = ReadByte(stream); size != 0; size = ReadByte(stream)) {
-            if (size < 0 || !SkipBytes(stream, size))
-                return false;
-        }
-    }
-}
-
-// JPEG: the first start-of-frame segment before the scan.
-bool ProbeJpeg(SDL_RWops* stream, std::int64_t* width, std::int64_t* height)
-{
-    if (SDL_RWseek(stream, 2, RW_SEEK_SET) < 0)
-        return false;
-    for (;;) {
-        int marker = ReadByte(stream);
-        if (marker != 0xFF)
-            return false;
-        while (marker == 0xFF)
-            marker = ReadByte(stream);
-        if (marker < 0 || marker == 0xD9 || marker == 0xDA)
-            return false;
-        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
-            continue;  // markers without a length
-        std::uint8_t length[2];
-        if (!ReadExactly(stream, length, 2) || BigEndian16(length) < 2)
-            return false;
-        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                                  marker != 0xCC;
-        if (startOfFrame) {
-            std::uint8_t frame[5];
-            if (!ReadExactly(stream, frame, sizeof frame))
-                return false;
-            *height = BigEndian16(frame + 1);
-            *width = BigEndian16(frame + 3);
-            return true;
-        }
-        if (!SkipBytes(stream, BigEndian16(length) - 2))
-            return false;
-    }
-}
-
-// Tells the format by the file's first bytes, never by its name, and reads the size
-// the header claims.
-PictureFormat Probe(SDL_RWops* stream, std::int64_t* width, std::int64_t* height)
-{
-    std::uint8_t header[26] = {};
-    const std::size_t got = SDL_RWread(stream, header, 1, sizeof header);
-    PictureFormat format = PictureFormat::None;
-    bool known = false;
-    *width = *height = 0;
-    if (got >= 24 && BigEndian32(header) == 0x89504E47 && BigEndian32(header + 4) == 0x0D0A1A0A &&
-        BigEndian32(header + 12) == 0x49484452) {
-        format = PictureFormat::Png;
-        *width = BigEndian32(header + 16);
-        *height = BigEndian32(header + 20);
-        known = true;
-    } else if (got >= 13 && std::memcmp(header, "GIF8", 4) == 0 && (header[4] == '7' || header[4] == '9') &&
-               header[5] == 'a') {
-        format = PictureFormat::Gif;
-        known = ProbeGif(stream, header, width, height);
-    } else if (got >= 26 && header[0] == 'B' && header[1] == 'M') {
-        format = PictureFormat::Bmp;
-        const std::uint32_t infoSize = LittleEndian32(header + 14);
-        if (infoSize == 12) {
-            *width = LittleEndian16(header + 18);
-            *height = LittleEndian16(header + 20);
-        } else {
-            *width = static_cast<std::int32_t>(LittleEndian32(header + 18));
-            *height = std::llabs(static_cast<std::int32_t>(LittleEndian32(header + 22)));
-        }
-        known = infoSize >= 12;
-    } else if (got >= 3 && header[0] == 0xFF && header[1] == 0xD8 && header[2] == 0xFF) {
-        format = PictureFormat::Jpeg;
-        known = ProbeJpeg(stream, width, height);
-    }
-    if (!known || *width <= 0 || *height <= 0)
-        return PictureFormat::None;
-    return format;
-}
-
-// JPEG through libjpeg itself, which can decode at 1/2, 1/4 or 1/8 of the size: the
-// smallest scale that still covers kReducedSizeFloor on both sides is used, since the
-// picture is only ever drawn smaller than that.
-constexpr int kReducedSizeFloor = 512;
-
-struct JpegFailure {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-void OnJpegError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegFailure*>(info->err)->jump, 1);
-}
-
-void OnJpegMessage(j_common_ptr, int) {}
-
-// No C++ object with a destructor lives between setjmp and longjmp here.
-bool DecodeJpeg(std::FILE* file, DecodeTarget* target)
-{
-    jpeg_decompress_struct info;
-    JpegFailure failure;
-    info.err = jpeg_std_error(&failure.manager);
-    failure.manager.error_exit = OnJpegError;
-    failure.manager.emit_message = OnJpegMessage;
-    std::uint8_t* volatile cmykRow = nullptr;  // volatile: read again after a longjmp
-    if (setjmp(failure.jump) != 0) {
-        jpeg_destroy_decompress(&info);
-        std::free(cmykRow);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
-    jpeg_read_header(&info, TRUE);
-    // Four-channel JPEGs come as CMYK, inverted when an Adobe marker says so, and are
-    // turned into blue, green and red here.
-    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    const bool inverted = info.saw_Adobe_marker;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    info.scale_num = 1;
-    info.scale_denom = 1;
-    for (unsigned denominator = 8; denominator > 1; denominator /= 2) {
-        if (info.image_width / denominator >= kReducedSizeFloor &&
-            info.image_height / denominator >= kReducedSizeFloor) {
-            info.scale_denom = denominator;
-            break;
-        }
-    }
-    jpeg_start_decompress(&info);
-    std::uint8_t* row = nullptr;
-    int pitch = 0;
-    const int width = static_cast<int>(info.output_width);
-    if (info.output_components != (cmyk ? 4 : 3) ||
-        !target->Allocate(width, static_cast<int>(info.output_height), 24, false, &row, &pitch)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    if (cmyk) {
-        cmykRow = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(width) * 4));
-        if (cmykRow == nullptr) {
-            jpeg_destroy_decompress(&info);
-            return false;
-        }
-    }
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW rows[1] = {cmyk ? cmykRow : row};
-        if (jpeg_read_scanlines(&info, rows, 1) != 1)
-            break;
-        for (int x = 0; cmyk && x < width; ++x) {
-            const std::uint8_t* in = cmykRow + x * 4;
-            const unsigned k = inverted ? in[3] : 255u - in[3];
-            for (int c = 0; c < 3; ++c) {
-                const unsigned ink = inverted ? in[2 - c] : 255u - in[2 - c];
-                row[x * 3 + c] = static_cast<std::uint8_t>((ink * k + 127) / 255);
-            }
-        }
-        row += pitch;
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::free(cmykRow);
-    return true;
-}
-
-SDL_Surface* LoadOpened(SDL_RWops* stream, PictureFormat format)
-{
-    if (SDL_RWseek(stream, 0, RW_SEEK_SET) != 0)
-        return nullptr;
-    switch (format) {
-    case PictureFormat::Bmp:
-        return IMG_LoadBMP_RW(stream);
-    case PictureFormat::Gif:
-        return IMG_LoadGIF_RW(stream);
-    case PictureFormat::Png:
-        return IMG_LoadPNG_RW(stream);
-    case PictureFormat::Jpeg:  // decoded by DecodeJpeg
-    case PictureFormat::None:
-        break;
-    }
-    return nullptr;
-}
+// SDL keeps its error text in one place for the process.
+std::mutex sdlLock;
 
 int CopyIntoTarget(SDL_Surface* surface, DecodeTarget* target)
 {
@@ -299,6 +67,22 @@ int CopyIntoTarget(SDL_Surface* surface, DecodeTarget* target)
     return result;
 }
 
+bool ReadBmp(const std::uint8_t* bytes, std::size_t size, const PictureHeader& header, DecodeTarget* target)
+{
+    std::lock_guard<std::mutex> hold(sdlLock);
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes, static_cast<int>(size));
+    if (stream == nullptr)
+        return false;
+    SDL_Surface* surface = IMG_LoadBMP_RW(stream);
+    SDL_RWclose(stream);
+    if (surface == nullptr)
+        return false;
+    const bool asInspected = surface->w == header.width && surface->h == header.height;
+    const bool copied = asInspected && CopyIntoTarget(surface, target) == 0;
+    SDL_FreeSurface(surface);
+    return copied;
+}
+
 // Exact area averaging over whole blocks of pixels, block i of an axis spanning
 // [i * s / m, (i + 1) * s / m): a fast first stage when a picture shrinks a lot.
 bool ReduceByBlocks(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
@@ -340,68 +124,51 @@ bool ReduceByBlocks(const std::uint8_t* source, int sourceStride, int sourceWidt
 
 }  // namespace
 
-bool StartImageDecoder()
-{
-    const int wanted = IMG_INIT_JPG | IMG_INIT_PNG;
-    return (IMG_Init(wanted) & wanted) == wanted;
-}
+bool StartImageDecoder() { return true; }
 
-void StopImageDecoder() { IMG_Quit(); }
+void StopImageDecoder() {}
 
 bool ProbeImageFile(const char* path, int* width, int* height)
 {
-    struct stat status;
-    if (path == nullptr || stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+    std::vector<std::uint8_t> bytes;
+    if (!ReadPictureFile(path, &bytes))
         return false;
-    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
-    if (stream == nullptr)
+    PictureHeader header;
+    const PictureVerdict verdict = InspectPicture(bytes.data(), bytes.size(), true, &header);
+    if (verdict != PictureVerdict::Accepted && verdict != PictureVerdict::TooLarge)
         return false;
-    std::int64_t w = 0;
-    std::int64_t h = 0;
-    const PictureFormat format = Probe(stream, &w, &h);
-    SDL_RWclose(stream);
-    *width = static_cast<int>(w);
-    *height = static_cast<int>(h);
-    return format != PictureFormat::None;
+    *width = static_cast<int>(std::min<std::int64_t>(header.width, 0x7FFFFFFF));
+    *height = static_cast<int>(std::min<std::int64_t>(header.height, 0x7FFFFFFF));
+    return true;
 }
 
 int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
 {
-    // Only plain files: opening a pipe named like a picture would wait for a writer forever.
-    struct stat status;
-    if (path == nullptr || stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+    std::vector<std::uint8_t> bytes;
+    if (!ReadPictureFile(path, &bytes))
         return 1;
-    std::lock_guard<std::mutex> hold(decodeLock);
-    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
-    if (stream == nullptr)
+    PictureHeader header;
+    if (InspectPicture(bytes.data(), bytes.size(), true, &header) != PictureVerdict::Accepted ||
+        header.width * header.height > maxPixels)
         return 1;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    const PictureFormat format = Probe(stream, &width, &height);
-    // A header claiming a vast picture is refused before anything is allocated for it.
-    if (format == PictureFormat::None || width * height > maxPixels) {
-        SDL_RWclose(stream);
-        return 1;
+    bool decoded = false;
+    switch (header.format) {
+    case PictureFormat::Png:
+        decoded = ReadPng(bytes.data(), bytes.size(), header, target);
+        break;
+    case PictureFormat::Gif:
+        decoded = ReadGif(bytes.data(), bytes.size(), header, target);
+        break;
+    case PictureFormat::Jpeg:
+        decoded = ReadJpeg(bytes.data(), bytes.size(), header, target);
+        break;
+    case PictureFormat::Bmp:
+        decoded = ReadBmp(bytes.data(), bytes.size(), header, target);
+        break;
+    case PictureFormat::None:
+        break;
     }
-    SDL_RWclose(stream);
-    if (format == PictureFormat::Jpeg) {
-        std::FILE* file = std::fopen(path, "rb");
-        if (file == nullptr)
-            return 1;
-        const bool decoded = DecodeJpeg(file, target);
-        std::fclose(file);
-        return decoded ? 0 : 1;
-    }
-    stream = SDL_RWFromFile(path, "rb");
-    if (stream == nullptr)
-        return 1;
-    SDL_Surface* surface = LoadOpened(stream, format);
-    SDL_RWclose(stream);
-    if (surface == nullptr)
-        return 1;
-    const int result = CopyIntoTarget(surface, target);
-    SDL_FreeSurface(surface);
-    return result;
+    return decoded ? 0 : 1;
 }
 
 bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
