@@ -11,6 +11,7 @@
 #include "platform/SettingsStore.h"
 #include "settings/StoredOptionsParameter_long.h"
 #include "settings/StoredOptionsParameter_paths.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -21,7 +22,7 @@ protected:
     void SetUp() override
     {
         folder_ = MakeTestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+        UsePrivateSettings(folder_, "Test product");
     }
 
     std::string SettingsFile() const { return folder_ + "/Vorelund/Test product.conf"; }

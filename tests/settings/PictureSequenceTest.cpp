@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "platform/FileSystem.h"
 #include "render/VectorMath.h"
 #include "settings/StoredOptionsParameter_paths.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -127,7 +126,7 @@ TEST(PictureSequence, SkipsDotFoldersLinkLoopsAndDanglingLinks)
     fs::create_directory_symlink(folder, folder + "/inner/back to top");  // a loop
     fs::create_directory_symlink(folder + "/inner", folder + "/inner again");
     fs::create_symlink(folder + "/nothing here.jpg", folder + "/dangling.jpg");
-    ASSERT_EQ(mkfifo((folder + "/pipe.jpg").c_str(), 0600), 0);  // would block a reader
+    ASSERT_TRUE(MakeUnreadableFile(folder + "/pipe.jpg"));  // a pipe would block a reader
 
     PictureSequence sequence({Folder(folder)}, 2000);
     std::vector<std::string> files = sequence.Files();

@@ -8,6 +8,7 @@
 
 #include "app/ProcessObjects.h"
 #include "settings/ImageLibraryDialog.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -76,10 +77,10 @@ protected:
     void SetUp() override
     {
         folder_ = MakeTestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+        UsePrivateSettings(folder_, "Dialog test");
     }
 
-    std::string StoredText() const { return ReadWholeFile(folder_ + "/Vorelund/Dialog test.conf"); }
+    std::string StoredText() const { return StoredSettingsLines("Dialog test"); }
 
     StoredOptionsParameter_long fps_{"EnableFPS", 0};
     StoredOptionsParameter_long vsync_{"EnableVSync", 1};
@@ -193,8 +194,8 @@ TEST_F(SettingsDialogTest, AnEditedCollectionIsSavedOnlyByConfirm)
 
 TEST(SettingsDialogModeTest, WithoutADisplayItEndsWithAMessageAndChangesNothing)
 {
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
+    UnsetTestEnvironment("DISPLAY");
+    UnsetTestEnvironment("WAYLAND_DISPLAY");
     const std::int32_t fps = EnableFPS.Value();
     ::testing::internal::CaptureStderr();
     const int result = RunSettingsDialog(0);

@@ -12,12 +12,13 @@
 #include "sound/SoundBuffer.h"
 #include "sound/SoundManager.h"
 #include "sound/WingsSoundClass.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 // ctest asks for OpenAL Soft's null output; a run by hand gets it too.
-const bool kNullOutput = setenv("ALSOFT_DRIVERS", "null", 0) == 0;
+const bool kNullOutput = SetTestEnvironment("ALSOFT_DRIVERS", "null", false);
 
 std::string LogText()
 {

@@ -8,11 +8,12 @@
 #include <thread>
 
 #include "sound/SoundBuffer.h"
+#include "tests/support/TestPlatform.h"
 
 namespace {
 
 // ctest asks for OpenAL Soft's null output; a run by hand gets it too.
-const bool kNullOutput = setenv("ALSOFT_DRIVERS", "null", 0) == 0;
+const bool kNullOutput = SetTestEnvironment("ALSOFT_DRIVERS", "null", false);
 
 }  // namespace
 
@@ -107,7 +108,7 @@ TEST(SoundManager, WithoutADeviceItIsNotReadyAndMakesNoBuffers)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            setenv("ALSOFT_DRIVERS", "no-such-output", 1);
+            SetTestEnvironment("ALSOFT_DRIVERS", "no-such-output");
             SoundManager* manager = new SoundManager(0);
             const bool none = !manager->IsReady() && manager->CreateBuffer(100) == nullptr &&
                               manager->LoadSample(132) == nullptr;

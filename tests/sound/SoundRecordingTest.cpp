@@ -16,6 +16,7 @@
 #include "platform/Resources.h"
 #include "sound/SoundBuffer.h"
 #include "sound/SoundManager.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -98,8 +99,8 @@ TEST(SoundRecording, VolumeDistanceAndSideComeOutInTheRecordedFile)
                << wave << "\n";
     }
     // Read by OpenAL Soft when it starts, which is at the first device below.
-    setenv("ALSOFT_CONF", (folder + "/alsoft.conf").c_str(), 1);
-    setenv("ALSOFT_DRIVERS", "wave", 1);
+    SetTestEnvironment("ALSOFT_CONF", (folder + "/alsoft.conf").c_str());
+    SetTestEnvironment("ALSOFT_DRIVERS", "wave");
 
     const int segmentMs = 1000;
     {

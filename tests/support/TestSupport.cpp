@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/SettingsStore.h"
+
 std::string MakeTestFolder(const std::string& name)
 {
     const std::filesystem::path folder = std::filesystem::path(ZEN_BUILD_DIR) / "test-work" / name;
@@ -19,4 +21,15 @@ std::string ReadWholeFile(const std::string& path)
     std::ostringstream contents;
     contents << in.rdbuf();
     return contents.str();
+}
+
+std::string StoredSettingsLines(const std::string& product)
+{
+    platform::StoredTexts texts;
+    if (platform::ReadStoredTexts("Software\\Vorelund\\" + product, &texts) != 0)
+        return "";
+    std::string lines;
+    for (const auto& [name, value] : texts)
+        lines += name + "=" + value + "\n";
+    return lines;
 }

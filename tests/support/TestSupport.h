@@ -40,3 +40,7 @@ std::string MakeBmp(int width, int height, ColourOf colour)
     }
     return file;
 }
+
+// The product's stored settings ("Software\Vorelund\<product>") as "name=value\n" lines
+// in the order the store gives them; empty when there are none.
+std::string StoredSettingsLines(const std::string& product);
