@@ -10,8 +10,13 @@ constexpr std::size_t kPathReserve = 8192;
 }  // namespace
 
 TentacleCycle::TentacleCycle(const std::list<PictureEntry>& entries, std::int64_t budgetSeconds,
-                             const std::atomic<int>* stopFlag)
-    : Ribbon(kNodeCount), pictures_(entries, budgetSeconds, stopFlag), stopFlag_(stopFlag)
+                             const std::atomic<int>* stopFlag, std::uint32_t decodeTimeLimitMs,
+                             DiscPictureLoader::Decoder decoder)
+    : Ribbon(kNodeCount),
+      pictures_(entries, budgetSeconds, stopFlag),
+      stopFlag_(stopFlag),
+      loader_(stopFlag, decodeTimeLimitMs, std::move(decoder)),
+      canvas_(new CImage())
 {
     path_.reserve(kPathReserve);
 }
@@ -19,8 +24,10 @@ TentacleCycle::TentacleCycle(const std::list<PictureEntry>& entries, std::int64_
 void TentacleCycle::Start()
 {
     pictures_.Advance();
-    canvas_.Create(kCanvasSize, kCanvasSize, 24, CImage::kCompressionRgb, nullptr, 0);
+    canvas_->Create(kCanvasSize, kCanvasSize, 24, CImage::kCompressionRgb, nullptr, 0);
     Reset();
+    // The first disc is many seconds away: time enough to decode its picture.
+    RequestCurrentPicture();
 }
 
 void TentacleCycle::Reset()
@@ -149,9 +156,10 @@ void TentacleCycle::ResampleRibbon()
 void TentacleCycle::Update(std::uint32_t elapsedMs)
 {
     const double dt = static_cast<double>(elapsedMs);
+    const DiscPictureLoader::Status picture = FollowPictureLoader(false);
     switch (state_) {
     case Waiting:
-        UpdateWaiting(dt);
+        UpdateWaiting(dt, picture);
         break;
     case Starting:
         UpdateStarting();
@@ -176,7 +184,7 @@ void TentacleCycle::Update(std::uint32_t elapsedMs)
     }
 }
 
-void TentacleCycle::UpdateWaiting(double dt)
+void TentacleCycle::UpdateWaiting(double dt, DiscPictureLoader::Status picture)
 {
     if (pictures_.PictureCount() == 0)
         return;
@@ -184,6 +192,11 @@ void TentacleCycle::UpdateWaiting(double dt)
     if (waitTime_ > 0.0)
         return;
     state_ = Starting;
+    // After a disc for which no picture decoded, the search starts again.
+    if (picture == DiscPictureLoader::Status::Idle) {
+        failedPictures_ = 0;
+        RequestCurrentPicture();
+    }
     const double u0 = RandomUnit();
     const double u1 = RandomUnit();
     const double u2 = RandomUnit();
@@ -302,34 +315,44 @@ void TentacleCycle::BuildDisc()
         Reset();
 }
 
+void TentacleCycle::RequestCurrentPicture()
+{
+    if (pictures_.PictureCount() == 0)
+        return;
+    loader_.Request(pictures_.Files()[pictures_.CurrentIndex()]);
+}
+
+// A picture that does not decode (vanished, damaged, or too slow to decode) is passed
+// over for the next one, each tried at most once for a disc: the same rule as when the
+// disc was built, only decided earlier. Returns where the loader stands afterwards.
+DiscPictureLoader::Status TentacleCycle::FollowPictureLoader(bool wait)
+{
+    DiscPictureLoader::Status status = wait ? loader_.WaitForResult() : loader_.Poll();
+    while (status == DiscPictureLoader::Status::Failed) {
+        pictures_.StepForward();
+        // All of them failed: the next search starts where this one did.
+        if (++failedPictures_ >= pictures_.PictureCount())
+            return DiscPictureLoader::Status::Idle;
+        RequestCurrentPicture();
+        status = wait ? loader_.WaitForResult() : loader_.Poll();
+    }
+    return status;
+}
+
 bool TentacleCycle::BuildPictureCanvas()
 {
-    if (canvas_.IsNull())
+    if (canvas_->IsNull())
         return false;
-    // A picture that no longer decodes (vanished or damaged) is passed over for the next
-    // one, each tried at most once for this disc.
-    CImage* picture = nullptr;
-    const unsigned count = pictures_.PictureCount();
-    for (unsigned tried = 0; tried < count; ++tried) {
-        if (stopFlag_ != nullptr && stopFlag_->load(std::memory_order_relaxed) != 0)
-            return false;
-        picture = pictures_.CurrentImage();
-        if (picture != nullptr && picture->GetWidth() > 0 && picture->GetHeight() > 0)
-            break;
-        picture = nullptr;
-        pictures_.StepForward();
-    }
-    if (picture == nullptr)
+    if (stopFlag_ != nullptr && stopFlag_->load(std::memory_order_relaxed) != 0)
         return false;
-    ImageRect whole;
-    whole.width = kCanvasSize;
-    whole.height = kCanvasSize;
-    canvas_.FillRect(whole, 0x000000);
-    ImageRect source;
-    source.width = picture->GetWidth();
-    source.height = picture->GetHeight();
-    picture->StretchBlt(&canvas_, FitPictureToDisc(source.width, source.height), source);
+    // A picture not painted yet leaves this disc without one; it is still on its way
+    // for the next.
+    if (FollowPictureLoader(waitForPictures_) != DiscPictureLoader::Status::Painted)
+        return false;
+    loader_.TakeCanvas(&canvas_);
     pictures_.Advance();
+    failedPictures_ = 0;
+    RequestCurrentPicture();
     canvasChanged_ = true;
     return true;
 }

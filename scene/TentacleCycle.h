@@ -4,10 +4,12 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "render/Ribbon.h"
 #include "render/VectorMath.h"
+#include "scene/DiscPictureLoader.h"
 #include "settings/CImage.h"
 #include "settings/PictureEntry.h"
 #include "settings/PictureSequence.h"
@@ -53,9 +55,13 @@ public:
     static constexpr std::size_t kModelBytes = 6888;
 
     // Expands the collection (budget in seconds); the expansion and the search for a
-    // picture that decodes end early once *stopFlag is non-zero (when given).
+    // picture that decodes end early once *stopFlag is non-zero (when given). Pictures
+    // are decoded by a loader thread ahead of their disc; decoder and time limit may be
+    // given for tests.
     TentacleCycle(const std::list<PictureEntry>& entries, std::int64_t budgetSeconds,
-                  const std::atomic<int>* stopFlag);
+                  const std::atomic<int>* stopFlag,
+                  std::uint32_t decodeTimeLimitMs = DiscPictureLoader::kDefaultTimeLimitMs,
+                  DiscPictureLoader::Decoder decoder = nullptr);
 
     // Starts the first wait; the first picture is chosen as every later one.
     void Start();
@@ -69,6 +75,11 @@ public:
 
     // True once after a new disc picture was painted into the canvas.
     bool TakeCanvasChange();
+    // When set, a disc whose picture is still being decoded waits for it (at most the
+    // decode time limit) instead of going without: for runs that must come out the
+    // same on any machine. The saver itself never waits.
+    void SetWaitForPictures(bool wait) { waitForPictures_ = wait; }
+    int AbandonedDecodes() const { return loader_.AbandonedCount(); }
 
     TentacleState State() const { return state_; }
     const std::vector<PathPoint>& Path() const { return path_; }
@@ -80,13 +91,13 @@ public:
     const Vector3& Goal() const { return goal_; }
     double CircleAngle() const { return circleAngle_; }
     const std::array<DiscVertex, kDiscVertexCount>& Disc() const { return disc_; }
-    const CImage& Canvas() const { return canvas_; }
+    const CImage& Canvas() const { return *canvas_; }
     PictureSequence& Pictures() { return pictures_; }
 
 private:
     void AppendPathPoint(const Vector3& position);
     void ResampleRibbon();
-    void UpdateWaiting(double dt);
+    void UpdateWaiting(double dt, DiscPictureLoader::Status picture);
     void UpdateStarting();
     void UpdateGrowing(double dt);
     void UpdateCircling(double dt);
@@ -94,6 +105,8 @@ private:
     void UpdateWithdrawing(double dt);
     void BuildDisc();
     bool BuildPictureCanvas();
+    void RequestCurrentPicture();
+    DiscPictureLoader::Status FollowPictureLoader(bool wait);
 
     PictureSequence pictures_;
     const std::atomic<int>* stopFlag_;
@@ -117,6 +130,11 @@ private:
     double showTimer_ = 0.0;
     double withdrawTimer_ = 0.0;
     double fadeTimer_ = 0.0;
-    CImage canvas_;
+    DiscPictureLoader loader_;
+    // Pictures found undecodable since the last disc; all of them: none is tried again
+    // before the next cycle.
+    unsigned failedPictures_ = 0;
+    bool waitForPictures_ = false;
+    std::unique_ptr<CImage> canvas_;
     bool canvasChanged_ = false;
 };

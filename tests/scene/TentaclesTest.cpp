@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/support/TestSupport.h"
 
@@ -129,6 +133,7 @@ TEST(Tentacles, GoesThroughEveryStateAndShowsThePictureUpright)
     WriteHalvesBmp(folder + "/halves.bmp");
     std::srand(7);
     TentacleCycle cycle(FolderEntry(folder), 4000, nullptr);
+    cycle.SetWaitForPictures(true);
     cycle.Start();
     ASSERT_EQ(cycle.Pictures().PictureCount(), 1u);
 
@@ -201,6 +206,7 @@ TEST(Tentacles, AlphaRampsInAndOutExactly)
     WriteHalvesBmp(folder + "/a.bmp");
     std::srand(3);
     TentacleCycle cycle(FolderEntry(folder), 4000, nullptr);
+    cycle.SetWaitForPictures(true);
     cycle.Start();
     ASSERT_TRUE(RunUntil(&cycle, TentacleCycle::Showing, 20));
     EXPECT_EQ(cycle.Alpha(), 0.0);
@@ -225,6 +231,7 @@ TEST(Tentacles, PassesOverPicturesThatNoLongerDecode)
     WriteHalvesBmp(folder + "/b good.bmp");
     std::srand(5);
     TentacleCycle cycle(FolderEntry(folder), 4000, nullptr);
+    cycle.SetWaitForPictures(true);
     cycle.Start();
     ASSERT_EQ(cycle.Pictures().PictureCount(), 2u);
     for (int disc = 0; disc < 2; ++disc) {
@@ -236,6 +243,7 @@ TEST(Tentacles, PassesOverPicturesThatNoLongerDecode)
     // Nothing decodes: the tentacle circles, shows no disc and starts over.
     fs::remove(folder + "/b good.bmp");
     TentacleCycle hopeless(FolderEntry(folder), 4000, nullptr);
+    hopeless.SetWaitForPictures(true);
     hopeless.Start();
     ASSERT_EQ(hopeless.Pictures().PictureCount(), 1u);
     ASSERT_TRUE(RunUntil(&hopeless, TentacleCycle::Circling, 16));
@@ -251,6 +259,7 @@ TEST(Tentacles, ThirtyMinutesAtSixtyFramesKeepCyclingWithinBounds)
 {
     std::srand(2024);
     TentacleCycle cycle(FolderEntry(kSamples), 4000, nullptr);
+    cycle.SetWaitForPictures(true);
     cycle.Start();
     ASSERT_EQ(cycle.Pictures().PictureCount(), 6u);
     const std::size_t capacity = cycle.Path().capacity();
@@ -280,4 +289,119 @@ TEST(Tentacles, ThirtyMinutesAtSixtyFramesKeepCyclingWithinBounds)
     EXPECT_EQ(shown.size(), 6u);  // every picture came round
     EXPECT_LT(longestPath, capacity);
     EXPECT_EQ(cycle.Path().capacity(), capacity);  // the path never reallocated
+}
+
+namespace {
+
+// Pictures named after their colour, so a canvas tells which one it shows.
+void WriteColourPictures(const std::string& folder, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t colour = 0x102030u + 0x0A0B0Cu * static_cast<std::uint32_t>(i);
+        char name[32];
+        std::snprintf(name, sizeof name, "/%06X.bmp", colour);
+        std::ofstream(folder + name, std::ios::binary) << MakeBmp(8, 8, [&](int, int) { return colour; });
+    }
+}
+
+std::uint32_t ColourOfPicture(const std::string& path)
+{
+    return static_cast<std::uint32_t>(std::stoul(fs::path(path).stem().string(), nullptr, 16));
+}
+
+// The files shown by the first `discs` discs (by their canvas colour), each frame
+// followed by a short real pause so that the loader thread keeps up as on a real run.
+std::vector<std::uint32_t> ShownColours(TentacleCycle* cycle, int discs, std::vector<std::size_t>* indices)
+{
+    std::vector<std::uint32_t> shown;
+    TentacleCycle::TentacleState previous = cycle->State();
+    for (int frame = 0; frame < 400000 && static_cast<int>(shown.size()) < discs; ++frame) {
+        cycle->Update(16);
+        if (previous == TentacleCycle::Circling && cycle->State() == TentacleCycle::DiscBuilt) {
+            shown.push_back(CanvasPixel(cycle->Canvas(), 256, 256));
+            if (indices != nullptr)
+                indices->push_back(cycle->Pictures().CurrentIndex());
+        }
+        previous = cycle->State();
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return shown;
+}
+
+}  // namespace
+
+TEST(Tentacles, DecodingAheadKeepsTheOrderAndTheAdvanceRule)
+{
+    // Five pictures: one step forward per disc, beginning with the second file.
+    const std::string few = MakeTestFolder("TentacleOrderFew");
+    WriteColourPictures(few, 5);
+    std::srand(9);
+    TentacleCycle cycle(FolderEntry(few), 4000, nullptr);
+    cycle.Start();
+    ASSERT_EQ(cycle.Pictures().PictureCount(), 5u);
+    std::vector<std::uint32_t> expected;
+    for (std::size_t k = 1; k <= 7; ++k)
+        expected.push_back(ColourOfPicture(cycle.Pictures().Files()[k % 5]));
+    EXPECT_EQ(ShownColours(&cycle, 7, nullptr), expected);
+
+    // Twenty-five: random steps, one draw of the shared random source per disc. The
+    // same seed gives the same pictures whether the disc waits for its decode or not:
+    // the loader thread never draws from it.
+    const std::string many = MakeTestFolder("TentacleOrderMany");
+    WriteColourPictures(many, 25);
+    std::vector<std::size_t> freeIndices, waitingIndices;
+    std::srand(21);
+    TentacleCycle free(FolderEntry(many), 4000, nullptr);
+    free.Start();
+    const std::vector<std::uint32_t> freeShown = ShownColours(&free, 6, &freeIndices);
+    std::srand(21);
+    TentacleCycle waiting(FolderEntry(many), 4000, nullptr);
+    waiting.SetWaitForPictures(true);
+    waiting.Start();
+    const std::vector<std::uint32_t> waitingShown = ShownColours(&waiting, 6, &waitingIndices);
+    EXPECT_EQ(freeShown, waitingShown);
+    EXPECT_EQ(freeIndices, waitingIndices);
+    ASSERT_EQ(freeShown.size(), 6u);
+    EXPECT_GT(std::set<std::uint32_t>(freeShown.begin(), freeShown.end()).size(), 2u);
+}
+
+TEST(Tentacles, APictureThatNeverFinishesDecodingIsPassedOverWithoutHoldingAFrame)
+{
+    const std::string folder = MakeTestFolder("TentacleStuckDecode");
+    WriteColourPictures(folder, 3);
+    auto stuckPath = std::make_shared<std::string>();
+    auto released = std::make_shared<std::atomic<bool>>(false);
+    std::srand(13);
+    TentacleCycle cycle(FolderEntry(folder), 4000, nullptr, 100, [stuckPath, released](const char* path, CImage* picture) {
+        if (*stuckPath == path) {
+            while (!released->load())  // a decoder caught in a loop
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return false;
+        }
+        return picture->Load(path) == CImage::kResultOk;
+    });
+    ASSERT_EQ(cycle.Pictures().PictureCount(), 3u);
+    const std::vector<std::string> files = cycle.Pictures().Files();
+    *stuckPath = files[1];  // the first picture asked for
+    cycle.Start();
+
+    std::vector<std::uint32_t> shown;
+    auto longest = std::chrono::steady_clock::duration::zero();
+    TentacleCycle::TentacleState previous = cycle.State();
+    for (int frame = 0; frame < 400000 && shown.size() < 3; ++frame) {
+        const auto before = std::chrono::steady_clock::now();
+        cycle.Update(16);
+        longest = std::max(longest, std::chrono::steady_clock::now() - before);
+        if (previous == TentacleCycle::Circling && cycle.State() == TentacleCycle::DiscBuilt)
+            shown.push_back(CanvasPixel(cycle.Canvas(), 256, 256));
+        previous = cycle.State();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    released->store(true);
+    // As with a picture that fails: the one after it is shown instead, each time round.
+    const std::vector<std::uint32_t> expected = {ColourOfPicture(files[2]), ColourOfPicture(files[0]),
+                                                 ColourOfPicture(files[2])};
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(cycle.AbandonedDecodes(), 2);
+    EXPECT_LT(longest, std::chrono::milliseconds(500));
 }

@@ -100,6 +100,7 @@ TEST_F(TentaclesXvfb, RisesCirclesAndShowsThePictureUprightAndNotMirrored)
     std::srand(11);
     TentaclesHolder tentacles({{folder, PictureEntry::Kind::Folder}}, nullptr);
     ASSERT_TRUE(tentacles.IsReady());
+    tentacles.SetWaitForPictures(true);
 
     ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Circling));
     EXPECT_GT(LitPixels(gl.ReadBack()), 200);  // the body is drawn
@@ -132,6 +133,7 @@ TEST_F(TentaclesXvfb, ScreenshotsWithTheSamplePictures)
     std::srand(4);
     TentaclesHolder tentacles({{kSamples, PictureEntry::Kind::Folder}}, nullptr);
     ASSERT_TRUE(tentacles.IsReady());
+    tentacles.SetWaitForPictures(true);
     ASSERT_EQ(tentacles.Pictures().PictureCount(), 6u);
     ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Growing, 400));
     EXPECT_TRUE(gl.SavePpm(out + "/1-rising.ppm"));
