@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -18,6 +19,16 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return signalled_; });
         signalled_ = false;
+    }
+
+    // Like Wait, but gives up after the time limit: false when not signalled by then.
+    bool WaitFor(unsigned milliseconds)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return signalled_; }))
+            return false;
+        signalled_ = false;
+        return true;
     }
 
 private:

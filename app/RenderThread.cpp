@@ -1,5 +1,6 @@
 #include "app/RenderThread.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -25,6 +26,10 @@ ApplicationState TheApplicationState;
 namespace {
 
 const char* const kInitializationFailed = "Error of initialization";
+
+// How long closing waits for the render thread to tear down. A thread held up longer
+// (a driver or decoder that does not return) must not keep the user's desktop locked.
+constexpr unsigned kRenderThreadStopLimitMs = 2000;
 
 // Allocates and constructs one scene object, storing it at once so that teardown
 // finds it even when it is not ready.
@@ -54,8 +59,12 @@ std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
     case platform::WindowMessage::Destroy:
         if (state.stopFlag.load() == 0)
             state.stopFlag.store(1);
-        if (state.finishedEvent != nullptr)
-            state.finishedEvent->Wait();
+        if (state.finishedEvent != nullptr && !state.finishedEvent->WaitFor(kRenderThreadStopLimitMs)) {
+            // Nothing is lost: a saver run writes no settings.
+            TheEventLog.Write(1, "Render thread has not finished in time, the process is ended");
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
         TheEventLog.WriteValue(0, "FPS = %g", TheFpsMeter.AverageFps());
         break;
     case platform::WindowMessage::User:

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/ApplicationState.h"
+#include "app/AutoResetEvent.h"
+#include "app/EventLog.h"
+#include "app/ProcessObjects.h"
+#include "app/RenderThread.h"
+#include "platform/ExecutablePath.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const char* const kStopRecord = "(!)Error : Render thread has not finished in time, the process is ended";
+
+platform::WindowEvent DestroyEvent()
+{
+    platform::WindowEvent event;
+    event.window = 55;
+    event.message = platform::WindowMessage::Destroy;
+    return event;
+}
+
+// A render thread that never signals its end: closing gives up after two seconds,
+// says so in the log and ends the process with 0.
+void CloseWithAStuckRenderThread()
+{
+    TheApplicationState.finishedEvent = new AutoResetEvent();
+    const auto start = std::chrono::steady_clock::now();
+    ScreenSaverProc(DestroyEvent());
+    // Not reached when closing is bounded; a distinct status if it returned.
+    std::_Exit(std::chrono::steady_clock::now() - start < std::chrono::seconds(1) ? 3 : 4);
+}
+
+}  // namespace
+
+TEST(RenderThreadClosing, AStuckRenderThreadDelaysClosingByTwoSecondsAtMost)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string log = EventLog::LogPathFor(platform::ExecutablePath());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EXIT(CloseWithAStuckRenderThread(), testing::ExitedWithCode(0), "");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(1900));
+    EXPECT_LT(took, std::chrono::milliseconds(4000));
+    const std::string records = ReadWholeFile(log);
+    EXPECT_NE(records.find(std::string(kStopRecord) + "\n"), std::string::npos) << records;
+    EXPECT_EQ(records.find("FPS = "), std::string::npos);
+}
+
+TEST(RenderThreadClosing, ARenderThreadThatEndsInTimeClosesNormally)
+{
+    TheApplicationState.finishedEvent = new AutoResetEvent();
+    std::thread renderThread([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        TheApplicationState.finishedEvent->Set();
+    });
+    ScreenSaverProc(DestroyEvent());
+    renderThread.join();
+    EXPECT_EQ(TheApplicationState.stopFlag.load(), 1);
+    const std::string records = ReadWholeFile(EventLog::LogPathFor(platform::ExecutablePath()));
+    EXPECT_EQ(records.find(kStopRecord), std::string::npos);
+    EXPECT_NE(records.find("   Notify : FPS = "), std::string::npos);
+}
