@@ -14,8 +14,9 @@ using StoredTexts = std::vector<std::pair<std::string, std::string>>;
 // the key does not exist or cannot be read.
 int ReadStoredTexts(const std::string& keyPath, StoredTexts* out);
 
-// Replaces the key's values with texts, atomically. Returns 0, or -1 when the key cannot
-// be created or written (the old values then stay as they were).
+// Writes the given values, atomically, keeping every other value of the key (and in a
+// file every other line) as it was. Returns 0, or -1 when the key cannot be created or
+// written (the old values then stay as they were).
 int WriteStoredTexts(const std::string& keyPath, const StoredTexts& texts);
 
 // Where the key lives, for messages and tests.
