@@ -2,22 +2,17 @@
 // the 512 x 512 disc canvas from it) and the tentacle's per-frame processor work.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>  // before jpeglib.h, which needs FILE
-
-#include <jpeglib.h>
-
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/LargeJpeg.h"
 #include "scene/TentacleCycle.h"
 #include "settings/CImage.h"
 
 namespace {
 
-// A smooth landscape-like photo with fine grain, so the encoder works as on a real one.
 std::string LargeJpeg()
 {
     static std::string path;
@@ -26,38 +21,7 @@ std::string LargeJpeg()
     const std::string folder = (std::filesystem::temp_directory_path() / "zentharis-pictures-bench").string();
     std::filesystem::create_directories(folder);
     path = folder + "/large.jpg";
-    const int width = 4000, height = 3000;
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, out);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 88, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(width * 3);
-    unsigned grain = 12345;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            grain = grain * 1103515245u + 12345u;
-            const double hill = 1700 + 300 * std::sin(x * 0.002) + 120 * std::sin(x * 0.013);
-            const int noise = static_cast<int>((grain >> 16) & 15) - 8;
-            const bool sky = y < hill;
-            row[x * 3 + 0] = static_cast<unsigned char>((sky ? 90 + y / 30 : 60) + noise);
-            row[x * 3 + 1] = static_cast<unsigned char>((sky ? 140 + y / 40 : 150 - (y - 1700) / 20) + noise);
-            row[x * 3 + 2] = static_cast<unsigned char>((sky ? 220 : 60) + noise);
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::fclose(out);
+    WriteLargeJpeg(path, 4000, 3000, 0);
     return path;
 }
 
