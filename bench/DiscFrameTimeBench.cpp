@@ -84,8 +84,15 @@ int main(int argc, char** argv)
     }
 
     // The first frames compile shaders and size buffers: they are not counted.
+    struct Frame {
+        double ms;
+        double at;  // seconds into the run
+        int tentacleState;
+    };
     std::vector<double> frames;
     frames.reserve(100000);
+    std::vector<Frame> slowest;  // the five slowest, for telling what they had in common
+    int previousState = 0;
     int discs = 0;
     double worstAfterDisc = 0.0;
     bool discBuilt = false;
@@ -102,11 +109,16 @@ int main(int argc, char** argv)
             continue;
         // The elapsed time measured now is the previous frame's.
         frames.push_back(elapsed);
+        slowest.push_back({static_cast<double>(elapsed), (tick - start) / 1000.0, previousState});
+        std::sort(slowest.begin(), slowest.end(), [](const Frame& a, const Frame& b) { return a.ms > b.ms; });
+        if (slowest.size() > 5)
+            slowest.pop_back();
         if (discBuilt)
             worstAfterDisc = std::max(worstAfterDisc, static_cast<double>(elapsed));
         discBuilt = beforeDisc && state.tentacles->State() != TentacleCycle::Circling;
         if (discBuilt)
             ++discs;
+        previousState = state.tentacles->State();
     }
     const double median = Percentile(frames, 0.5);
     const double worst = *std::max_element(frames.begin(), frames.end());
@@ -114,6 +126,10 @@ int main(int argc, char** argv)
                 folder.c_str());
     std::printf("median frame %.1f ms, 99th percentile %.1f ms, worst frame %.1f ms (%.2f x median)\n", median,
                 Percentile(frames, 0.99), worst, worst / median);
+    std::printf("slowest frames (ms at s, tentacle state):");
+    for (const Frame& frame : slowest)
+        std::printf(" %.0f at %.1f (%d)", frame.ms, frame.at, frame.tentacleState);
+    std::printf("\n");
     std::printf("frame that built a disc: %.1f ms at worst\n", worstAfterDisc);
     std::printf("%s: worst frame %s twice the median\n", worst < 2.0 * median ? "PASS" : "FAIL",
                 worst < 2.0 * median ? "under" : "not under");

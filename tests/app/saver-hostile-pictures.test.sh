@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Hostile files in the picture collection: cut short (a PNG ending inside an ancillary
+# chunk, on which a decoder may loop for ever), size bombs of every format, the GIF
+# whose second image claims 45000 x 62000, the JPEG of thousands of scans, a FIFO in
+# the folder and another swapped in for a picture while the saver runs. The saver keeps
+# drawing (frames keep coming, counted by Mesa's HUD, and the screen keeps changing),
+# and a key press still ends it with 0 within 2 s.
+set -euo pipefail
+source "$(dirname "$0")/saver-test-lib.sh"
+saver_test_setup "$0" "$@"
+
+build="$(dirname "$(readlink -f "$1")")"
+pictures="$WORK/pictures"
+mkdir -p "$pictures"
+
+# The hostile-file generator's collection, when the build has it; otherwise a few of
+# its files made here.
+if [[ -x "$build/make_hostile_pictures" ]]; then
+  "$build/make_hostile_pictures" "$WORK/hostile" > /dev/null
+  for name in png-cut-inside-text-chunk.png gif-second-image-45000x62000.gif jpeg-2000-scans.jpg \
+    png-claims-100000-square.png png-text-inflating-to-64-mb.png gif-screen-65535-square.gif \
+    jpeg-claims-65500-square.jpg jpeg-progressive-claims-8192-square.jpg bmp-claims-60000-square.bmp \
+    bmp-run-length-8192-square.bmp; do
+    if [[ -f "$WORK/hostile/$name" ]]; then cp "$WORK/hostile/$name" "$pictures/"; fi
+  done
+else
+  python3 - "$pictures" << 'PY'
+import struct, sys, zlib
+out = sys.argv[1]
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def ihdr(w, h):
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+whole = ihdr(64, 64) + chunk(b"tEXt", b"Comment\0" + b"x" * 400) + chunk(b"IDAT", zlib.compress(b"\0" * 193 * 64)) + chunk(b"IEND", b"")
+open(out + "/png-cut-inside-text-chunk.png", "wb").write(whole[:60])
+open(out + "/png-claims-100000-square.png", "wb").write(ihdr(100000, 100000) + chunk(b"IDAT", zlib.compress(b"\0" * 4000)) + chunk(b"IEND", b""))
+def gif_image(w, h):
+    return b"\x2c" + struct.pack("<HHHHB", 0, 0, w, h, 0) + b"\x02\x02\x44\x01\x00"
+gif = b"GIF89a" + struct.pack("<HHBBB", 4, 4, 0x80, 0, 0) + b"\0\0\0\xff\xff\xff"
+open(out + "/gif-second-image-45000x62000.gif", "wb").write(gif + gif_image(4, 4) + gif_image(45000, 62000) + b"\x3b")
+bmp = b"BM" + struct.pack("<IHHI", 54 + 48, 0, 0, 54) + struct.pack("<IiiHHIIiiII", 40, 60000, 60000, 1, 24, 0, 0, 0, 0, 0, 0)
+open(out + "/bmp-claims-60000-square.bmp", "wb").write(bmp + b"\0" * 48)
+PY
+fi
+mkfifo "$pictures/a fifo in the folder.png"
+cp "$build/sample-pictures/Blossom.png" "$pictures/swapped for a fifo.png"
+cp "$build/sample-pictures/Summer meadow.bmp" "$pictures/zz good.bmp"
+printf 'EnableFPS=0\nEnableVSync=1\nSlideshowPictures=1%s\n' "$pictures" \
+  > "$XDG_CONFIG_HOME/Vorelund/Zentharis screensaver.conf"
+
+# Decoder warnings may pour out: the first megabyte is kept, the rest drained.
+hud="$WORK/hud"
+mkdir "$hud"
+exec 3> >(head -c 1000000 > "$WORK/stderr"; cat > /dev/null)
+GALLIUM_HUD=fps GALLIUM_HUD_DUMP_DIR="$hud" "$SAVER" /s 2>&3 &
+SAVER_PID=$!
+exec 3>&-
+wait_for_window "Screen Saver" > /dev/null || fail "no full-screen window"
+wait_for_log "Scene has been initialized successfully" || fail "the scene did not start"
+sleep 3
+rm "$pictures/swapped for a fifo.png"
+mkfifo "$pictures/swapped for a fifo.png"
+
+# Long enough for the first disc and for every decoder that never ends to be given up.
+shots="$(dirname "$(readlink -f "$1")")/test-work/saver-hostile-pictures"
+mkdir -p "$shots"
+lines_at() { wc -l < "$hud/fps" 2> /dev/null || echo 0; }
+sleep 8
+early="$(lines_at)"
+import -window root "$shots/1.png"
+for second in $(seq 1 16); do
+  sleep 1
+  expect_running "the saver ended by itself after $second more seconds"
+done
+late="$(lines_at)"
+import -window root "$shots/2.png"
+echo "frame-rate records: $early after 11 s, $late after 27 s; last ones: $(tail -n 5 "$hud/fps" | tr '\n' ' ')"
+((late - early >= 12)) || fail "frames stopped coming ($early, then $late records of one second)"
+tail -n 10 "$hud/fps" | awk '$1 <= 0 { bad = 1 } END { exit bad }' || fail "seconds without a frame"
+[[ "$(compare -metric AE "$shots/1.png" "$shots/2.png" null: 2>&1 || true)" != 0 ]] ||
+  fail "the screen did not change"
+
+start_ns="$(date +%s%N)"
+xdotool key a
+wait_saver_exit 10
+took_ms=$((($(date +%s%N) - start_ns) / 1000000))
+echo "ended ${took_ms} ms after the key press, stderr $(wc -c < "$WORK/stderr") bytes"
+[[ "$SAVER_STATUS" == 0 ]] || fail "exit status $SAVER_STATUS after a key"
+((took_ms <= 2000)) || fail "the saver took ${took_ms} ms to end"
+echo PASS
