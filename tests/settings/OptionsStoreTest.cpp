@@ -5,11 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/SettingsStore.h"
@@ -164,101 +160,3 @@ TEST_F(OptionsStoreTest, FailedSaveLeavesTheOldSettingsWhole)
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(OptionsStoreTest, CrlfLineEndsAndATrailingCarriageReturnAreNotPartOfTheValues)
-{
-    WriteSettings("EnableFPS=1\r\nEnableVSync=0\r\nSlideshowPictures=1/pics;2/a.jpg\r");
-    OptionsStore store("Test product", options_);
-    EXPECT_EQ(store.Load(), 0);
-    EXPECT_EQ(fps_.Value(), 1);
-    EXPECT_EQ(vsync_.Value(), 0);
-    ASSERT_EQ(pictures_.GetEntries().size(), 2u);
-    EXPECT_EQ(pictures_.GetEntries().front().path, "/pics");
-    EXPECT_EQ(pictures_.GetEntries().back().path, "/a.jpg");
-}
-
-TEST_F(OptionsStoreTest, SaveKeepsTheLinesItDoesNotOwnAndTheirLineEnds)
-{
-    WriteSettings("# written by hand\r\nOther=keep me\r\n\r\nEnableVSync=1\r\nnot a setting\r\nEnableFPS=0");
-    OptionsStore store("Test product", options_);
-    fps_.SetValue(1);
-    vsync_.SetValue(0);
-    pictures_.LoadFromText("1/p");
-    ASSERT_EQ(store.Save(), 0);
-    EXPECT_EQ(ReadWholeFile(SettingsFile()),
-              "# written by hand\r\nOther=keep me\r\n\r\nEnableVSync=0\r\nnot a setting\r\nEnableFPS=1\n"
-              "SlideshowPictures=1/p\r\n");
-
-    // A name given twice: both lines get the new value.
-    WriteSettings("EnableFPS=0\nEnableFPS=0\nTheirs=1\n");
-    ASSERT_EQ(store.Save(), 0);
-    EXPECT_EQ(ReadWholeFile(SettingsFile()), "EnableFPS=1\nEnableFPS=1\nTheirs=1\nEnableVSync=0\nSlideshowPictures=1/p\n");
-    EXPECT_EQ(store.Load(), 0);
-}
-
-TEST_F(OptionsStoreTest, SaveWritesThroughASymbolicLinkAndKeepsTheFilesMode)
-{
-    const std::string real = folder_ + "/elsewhere/settings.conf";
-    std::filesystem::create_directories(folder_ + "/elsewhere");
-    std::ofstream(real) << "EnableFPS=0\nMine=1\n";
-    ASSERT_EQ(chmod(real.c_str(), 0600), 0);
-    std::filesystem::create_directories(folder_ + "/Vorelund");
-    std::filesystem::create_symlink("../elsewhere/settings.conf", SettingsFile());
-    OptionsStore store("Test product", options_);
-    fps_.SetValue(1);
-    ASSERT_EQ(store.Save(), 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(SettingsFile()));
-    EXPECT_EQ(ReadWholeFile(real), "EnableFPS=1\nMine=1\nEnableVSync=1\nSlideshowPictures=\n");
-    struct stat info;
-    ASSERT_EQ(stat(real.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
-
-    // A link whose file does not exist yet: the file is made where it points.
-    std::filesystem::remove(SettingsFile());
-    std::filesystem::create_symlink(folder_ + "/elsewhere/new.conf", SettingsFile());
-    ASSERT_EQ(store.Save(), 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(SettingsFile()));
-    EXPECT_NE(ReadWholeFile(folder_ + "/elsewhere/new.conf").find("EnableFPS=1\n"), std::string::npos);
-}
-
-TEST_F(OptionsStoreTest, AFifoInPlaceOfTheFileNeitherBlocksLoadingNorSaving)
-{
-    std::filesystem::create_directories(folder_ + "/Vorelund");
-    ASSERT_EQ(mkfifo(SettingsFile().c_str(), 0600), 0);
-    OptionsStore store("Test product", options_);
-    EXPECT_EQ(store.Load(), -1);
-    EXPECT_EQ(store.Save(), -1);
-    EXPECT_TRUE(std::filesystem::is_fifo(SettingsFile()));
-}
-
-TEST_F(OptionsStoreTest, SavesKilledHalfwayLeaveOneTemporaryFileAtMost)
-{
-    // Left by interrupted saves of an earlier version: cleaned up by the next save.
-    WriteSettings("EnableFPS=0\n");
-    std::ofstream(SettingsFile() + ".tmp123") << "x";
-    std::ofstream(SettingsFile() + ".tmp4567") << "x";
-    OptionsStore store("Test product", options_);
-    std::string paths;
-    for (int i = 0; i < 4000; ++i)
-        paths += (i ? ";1/folder number " : "1/folder number ") + std::to_string(i);
-    pictures_.LoadFromText(paths.c_str());
-    std::mt19937 random(5);
-    for (int kill = 0; kill < 150; ++kill) {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (;;)
-                store.Save();
-        }
-        usleep(random() % 3000);
-        ::kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-    }
-    int others = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_ + "/Vorelund"))
-        others += entry.path() != SettingsFile() ? 1 : 0;
-    EXPECT_LE(others, 1);
-    // The settings are whole: the old ones or the new ones.
-    pictures_.Clear();
-    EXPECT_EQ(store.Load(), 0);
-    EXPECT_TRUE(pictures_.GetEntries().empty() || pictures_.GetEntries().size() == 4000u);
-}
