@@ -35,7 +35,8 @@ std::string EventLog::LogPathFor(const std::string& executablePath)
 {
     if (executablePath.empty())
         return std::string();
-    const std::size_t slash = executablePath.find_last_of('/');
+    // Either separator: Windows accepts both.
+    const std::size_t slash = executablePath.find_last_of("/\\");
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = executablePath.find_last_of('.');
     // A leading dot names a hidden file rather than starting an extension.

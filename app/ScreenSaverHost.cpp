@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "app/RenderThread.h"
+#include "platform/Clock.h"
+#include "platform/SaverPassword.h"
 #include "settings/SettingsDialog.h"
 
 namespace {
@@ -13,13 +15,28 @@ using platform::WindowMessage;
 
 // Pointer movement beyond this many pixels (|dx| + |dy|) closes the saver.
 const int kMouseThreshold = 4;
+// A password asked for less than this long ago is not asked for again.
+const std::uint32_t kVerifyIntervalMs = 200;
+const std::uint32_t kNeverVerified = 0xFFFFFFFFu;
 
-// There is no password protection on this system: close is never granted by a password
-// check and the Windows 9x paths (password change, verification) do not exist.
+// System commands, compared without their low four bits (the system's own use).
+const std::intptr_t kSystemCommandMask = 0xFFF0;
+const std::intptr_t kNextWindowCommand = 0xF040;
+const std::intptr_t kPreviousWindowCommand = 0xF050;
+const std::intptr_t kScreenSaveCommand = 0xF140;
+const std::intptr_t kMonitorPowerCommand = 0xF170;
+const std::intptr_t kCriticalResume = 3;  // the old power message's event
+
+// The password fields matter only where the saver checks the password itself
+// (passwordBySaver); everywhere else close is granted by the system's default handling.
 struct HostState {
     ScreenSaverHostServices services = DefaultScreenSaverHostServices();
     bool preview = false;
+    bool passwordBySaver = false;
+    bool verifierLoaded = false;
     bool closeGranted = false;
+    bool verifying = false;
+    std::uint32_t lastVerifyTick = kNeverVerified;
     int referenceX = 0;
     int referenceY = 0;
     int acLineStatus = 0xFF;
@@ -38,9 +55,49 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 std::intptr_t Forward(const WindowEvent& event) { return Host().services.screenSaverProc(event); }
 
-std::intptr_t Default(const WindowEvent& event) { return Host().services.defaultProcedure(event); }
+std::intptr_t SystemDefault(const WindowEvent& event) { return Host().services.defaultProcedure(event); }
 
 void Close(const WindowEvent& event) { Host().services.postCloseMessage(event.window); }
+
+// The last step of the default handling. AutoPlay asks only where the saver checks the
+// password; it is cancelled while a password protects the saver.
+std::intptr_t Default(const WindowEvent& event)
+{
+    if (event.message == WindowMessage::QueryCancelAutoPlay) {
+        Close(event);
+        return Host().verifierLoaded ? 1 : 0;
+    }
+    return SystemDefault(event);
+}
+
+void LoadPasswordHandler()
+{
+    HostState& host = Host();
+    if (!host.passwordBySaver)
+        return;
+    if (host.verifierLoaded)
+        host.services.unloadPasswordVerifier();
+    host.verifierLoaded = host.services.loadPasswordVerifier();
+}
+
+void UnloadPasswordHandler()
+{
+    HostState& host = Host();
+    if (!host.passwordBySaver)
+        return;
+    host.services.unloadPasswordVerifier();
+    host.verifierLoaded = false;
+}
+
+// The window number after a switch letter, or the foreground window when it names none.
+WindowHandle ParentOrForeground(const char* text)
+{
+    const ScreenSaverHostServices& services = Host().services;
+    const WindowHandle parent = ParseWindowNumber(text);
+    if (parent == 0 || !services.windowExists(parent))
+        return services.foregroundWindow();
+    return parent;
+}
 
 void HandlePowerBroadcast(const WindowEvent& event)
 {
@@ -70,7 +127,10 @@ const ScreenSaverHostServices& DefaultScreenSaverHostServices()
         platform::WindowExists,     platform::ForegroundWindow,       platform::RunSaverWindow,
         platform::CursorPosition,   platform::HideCursor,             platform::PostCloseMessage,
         platform::DefaultWindowProcedure, platform::AcLineStatus,     ScreenSaverProc,
-        RunSettingsDialog,
+        RunSettingsDialog,          platform::PostToParentWindow,     platform::SendVerifyPasswordMessage,
+        [] { platform::SleepMilliseconds(0); },                       platform::TickCount,
+        platform::SaverChecksPassword, platform::LoadPasswordVerifier, platform::UnloadPasswordVerifier,
+        platform::VerifySaverPassword, platform::ChangeSaverPassword,
     };
     return services;
 }
@@ -91,7 +151,9 @@ std::uint32_t ParseWindowNumber(const char* text)
 
 int ScreenSaverMain(const char* commandText)
 {
-    const ScreenSaverHostServices& services = Host().services;
+    HostState& host = Host();
+    const ScreenSaverHostServices& services = host.services;
+    host.passwordBySaver = services.saverChecksPassword();
     const char* text = commandText != nullptr ? commandText : "";
     while (*text == ' ' || *text == '-' || *text == '/')
         ++text;
@@ -111,17 +173,20 @@ int ScreenSaverMain(const char* commandText)
             return RunSaverWindow(parent);
         return -1;
     }
-    case 'c': {
+    case 'c':
         ++text;
-        WindowHandle parent = 0;
-        if (*text == ':')
-            parent = ParseWindowNumber(text + 1);
-        if (parent == 0 || !services.windowExists(parent))
-            parent = services.foregroundWindow();
-        return ShowSettingsDialog(parent);
-    }
+        // Only a colon joins the number to the letter.
+        return ShowSettingsDialog(ParentOrForeground(*text == ':' ? text + 1 : ""));
+    case 'a':
+        // Only where the saver checks the password itself.
+        if (!host.passwordBySaver)
+            return -1;
+        ++text;
+        while (*text == ' ')
+            ++text;
+        services.changePassword(ParentOrForeground(text));
+        return 0;
     default:
-        // "A" changes the password on Windows 9x only; any other letter is no mode.
         return -1;
     }
 }
@@ -137,9 +202,13 @@ int RunSaverWindow(WindowHandle parent)
 {
     HostState& host = Host();
     host.preview = parent != 0;
-    if (!host.preview)
+    if (!host.preview) {
         host.acLineStatus = host.services.acLineStatus();
-    return host.services.runSaverWindow(parent, SaverWindowProc);
+        LoadPasswordHandler();
+    }
+    const int exitValue = host.services.runSaverWindow(parent, SaverWindowProc);
+    UnloadPasswordHandler();
+    return exitValue;
 }
 
 std::intptr_t SaverWindowProc(const WindowEvent& event)
@@ -156,7 +225,7 @@ std::intptr_t SaverWindowProc(const WindowEvent& event)
         return 0;  // the title cannot be changed
     case WindowMessage::Paint:
         if (host.closeGranted)
-            return Default(event);
+            return SystemDefault(event);
         if (!host.preview)
             host.services.hideCursor(event.window);
         return Forward(event);
@@ -167,17 +236,73 @@ std::intptr_t SaverWindowProc(const WindowEvent& event)
     case WindowMessage::RightButtonDown:
     case WindowMessage::MiddleButtonDown:
         if (host.closeGranted)
-            return Default(event);
+            return SystemDefault(event);
+        return Forward(event);
+    case WindowMessage::Help:
+    case WindowMessage::ContextMenu:
+        // In the control panel these belong to the panel.
+        if (host.preview && host.services.postToParent(event))
+            return 1;
+        return Forward(event);
+    case WindowMessage::SysCommand:
+        if (host.preview)
+            return Forward(event);
+        switch (event.wParam & kSystemCommandMask) {
+        case kNextWindowCommand:
+        case kPreviousWindowCommand:
+        case kScreenSaveCommand:
+            return 0;  // no task switching, no second saver
+        case kMonitorPowerCommand:
+            Close(event);
+            return Forward(event);
+        default:
+            return Forward(event);
+        }
+    case WindowMessage::Timer:
+        if (host.closeGranted)
+            return 0;
+        host.services.yieldTimeSlice();
         return Forward(event);
     default:
         return Forward(event);
     }
 }
 
+int VerifyBeforeClose(WindowHandle window)
+{
+    HostState& host = Host();
+    if (host.verifying || host.closeGranted)
+        return 0;
+    if (!host.verifierLoaded) {
+        host.closeGranted = true;
+        return 1;
+    }
+    const std::uint32_t now = host.services.tickCount();
+    if (host.lastVerifyTick != kNeverVerified && now - host.lastVerifyTick < kVerifyIntervalMs)
+        return 0;
+    host.verifying = true;
+    host.closeGranted = host.services.sendVerifyPassword(window) != 0;
+    host.verifying = false;
+    if (!host.closeGranted)
+        host.services.hideCursor(window);
+    host.lastVerifyTick = host.services.tickCount();
+    return host.closeGranted ? 1 : 0;
+}
+
 std::intptr_t DefScreenSaverProc(const WindowEvent& event)
 {
     HostState& host = Host();
     if (host.preview || host.closeGranted)
+        return Default(event);
+    if (event.message == WindowMessage::Close && host.passwordBySaver && VerifyBeforeClose(event.window) == 0) {
+        // A wrong password: the saver stays, and movement counts from here.
+        if (!host.services.cursorPosition(&host.referenceX, &host.referenceY))
+            host.referenceX = host.referenceY = 0;
+        return 0;
+    }
+    if (event.message == WindowMessage::VerifyPassword && host.passwordBySaver)
+        return host.verifierLoaded ? host.services.verifyPassword(event.window) : 1;
+    if (host.verifying)
         return Default(event);
 
     switch (event.message) {
@@ -213,9 +338,13 @@ std::intptr_t DefScreenSaverProc(const WindowEvent& event)
     case WindowMessage::PowerBroadcast:
         HandlePowerBroadcast(event);
         break;
+    case WindowMessage::Power:
+        if (event.wParam == kCriticalResume)
+            Close(event);
+        break;
     default:
         break;
     }
-    // Close without a password always reaches the default handling, which destroys.
+    // A close that got here reaches the system's handling, which destroys the window.
     return Default(event);
 }

@@ -25,6 +25,10 @@ std::intptr_t SaverWindowProc(const platform::WindowEvent& event);
 // The host's default handling, called at the end of ScreenSaverProc.
 std::intptr_t DefScreenSaverProc(const platform::WindowEvent& event);
 
+// Where the saver checks the password itself: 1 when the saver may close, asking for
+// the password when a verifier is loaded.
+int VerifyBeforeClose(platform::WindowHandle window);
+
 // What the host needs from the window system and from the program. The defaults are
 // the platform's services and the program's own procedures; tests put fakes here.
 struct ScreenSaverHostServices {
@@ -39,6 +43,16 @@ struct ScreenSaverHostServices {
     // The program's window procedure (ScreenSaverProc) and its settings dialog.
     std::intptr_t (*screenSaverProc)(const platform::WindowEvent& event);
     int (*settingsDialog)(platform::WindowHandle parent);
+    bool (*postToParent)(const platform::WindowEvent& event);
+    std::intptr_t (*sendVerifyPassword)(platform::WindowHandle window);
+    void (*yieldTimeSlice)();
+    std::uint32_t (*tickCount)();
+    // The password path, live only where the saver checks the password itself.
+    bool (*saverChecksPassword)();
+    bool (*loadPasswordVerifier)();
+    void (*unloadPasswordVerifier)();
+    int (*verifyPassword)(platform::WindowHandle window);
+    void (*changePassword)(platform::WindowHandle window);
 };
 
 const ScreenSaverHostServices& DefaultScreenSaverHostServices();

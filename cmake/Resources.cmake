@@ -48,4 +48,18 @@ function(zen_generate_resource_table target)
   set_source_files_properties("${asm}" PROPERTIES OBJECT_DEPENDS "${files}")
   add_library(${target} STATIC "${asm}" "${table}")
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  zen_write_windows_build_inputs()
+endfunction()
+
+# The Windows build (cmake/Windows.cmake) runs no generator itself: it reads this list of
+# what the native build generates and embeds.
+function(zen_write_windows_build_inputs)
+  get_property(entries GLOBAL PROPERTY ZEN_RESOURCES)
+  get_property(sources GLOBAL PROPERTY ZEN_GENERATED_CORE_SOURCES)
+  set(text "# Written by the native build's configuration; read by cmake/Windows.cmake.\n")
+  string(APPEND text "set(ZEN_NATIVE_RESOURCES \"${entries}\")\n")
+  string(APPEND text "set(ZEN_NATIVE_GENERATED_CORE_SOURCES \"${sources}\")\n")
+  file(WRITE "${ZEN_GENERATED_DIR}/windows-build-inputs.cmake.in" "${text}")
+  configure_file("${ZEN_GENERATED_DIR}/windows-build-inputs.cmake.in"
+    "${ZEN_GENERATED_DIR}/windows-build-inputs.cmake" COPYONLY)
 endfunction()

@@ -7,11 +7,12 @@
 namespace platform {
 
 struct ResourceBytes {
-    const unsigned char* data = nullptr;  // followed by a NUL byte not counted in size
+    // Use size: Windows resources end without a NUL (the embedded ones here have one).
+    const unsigned char* data = nullptr;
     std::size_t size = 0;
 };
 
 // False (and out untouched) when no resource of that type and id exists.
-bool FindResource(const char* type, int id, ResourceBytes* out);
+bool FindResourceBytes(const char* type, int id, ResourceBytes* out);
 
 }  // namespace platform

@@ -29,6 +29,11 @@ enum class WindowMessage {
     PowerBroadcast,
     Help,
     ContextMenu,
+    SysCommand,    // wParam the command (the system's SC_ numbers)
+    Timer,
+    Power,         // the old power message; wParam 3 is a critical resume
+    VerifyPassword,       // the password check a full-screen saver sends itself
+    QueryCancelAutoPlay,  // may the system's AutoPlay start?
     Other,
 };
 
@@ -37,6 +42,9 @@ struct WindowEvent {
     WindowMessage message = WindowMessage::Other;
     std::intptr_t wParam = 0;
     std::intptr_t lParam = 0;
+    // The window system's own message number, so that its default handling can be
+    // reached for messages the program does not know (0 where there is none).
+    std::uint32_t nativeMessage = 0;
 };
 
 // The program's window procedure; its result is the message's result.
@@ -60,6 +68,14 @@ void DestroySaverWindow(WindowHandle window);
 // Any other thread: delivers a User message on the window thread and returns after
 // the procedure has handled it (or at once when the window is gone).
 void SendUserMessage(WindowHandle window);
+
+// Window thread: posts the event's message to the window's parent, with wParam the
+// parent's handle and the same lParam; false when there is no parent window.
+bool PostToParentWindow(const WindowEvent& event);
+
+// Window thread: drops the window's pending timer messages, then hands it a
+// VerifyPassword message at once; the procedure's result.
+std::intptr_t SendVerifyPasswordMessage(WindowHandle window);
 
 // Pointer position in screen coordinates; false when unknown.
 bool CursorPosition(int* x, int* y);

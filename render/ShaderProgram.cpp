@@ -8,13 +8,13 @@
 ShaderSource::ShaderSource(int id)
 {
     platform::ResourceBytes bytes;
-    if (!platform::FindResource("Shaders", id, &bytes) || bytes.data == nullptr)
+    if (!platform::FindResourceBytes("Shaders", id, &bytes) || bytes.data == nullptr)
         return;
     texts_ = new (std::nothrow) const char*[1];
     if (texts_ == nullptr)
         return;
-    // The resource is followed by a NUL byte, so it is used in place.
     texts_[0] = reinterpret_cast<const char*>(bytes.data);
+    length_ = static_cast<int>(bytes.size);
     count_ = 1;
 }
 
@@ -23,14 +23,15 @@ ShaderSource::~ShaderSource() { delete[] texts_; }
 namespace {
 
 // 0 when the stage is skipped or failed; *failed tells which.
-GLuint CompileShader(GLenum stage, const char* const* texts, bool* failed)
+// lengths null: the texts end with a NUL.
+GLuint CompileShader(GLenum stage, const char* const* texts, const int* lengths, bool* failed)
 {
     const GLuint shader = glCreateShader(stage);
     if (shader == 0) {
         *failed = true;
         return 0;
     }
-    glShaderSource(shader, 1, texts, nullptr);
+    glShaderSource(shader, 1, texts, lengths);
     glCompileShader(shader);
     GLint status = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
@@ -50,7 +51,7 @@ GLuint CompileResource(GLenum stage, int id, bool* failed)
         *failed = true;
         return 0;
     }
-    return CompileShader(stage, source.Texts(), failed);
+    return CompileShader(stage, source.Texts(), source.Lengths(), failed);
 }
 
 GLuint CompileText(GLenum stage, const char* text, bool* failed)
@@ -58,7 +59,7 @@ GLuint CompileText(GLenum stage, const char* text, bool* failed)
     if (text == nullptr)
         return 0;
     const char* const texts[1] = {text};
-    return CompileShader(stage, texts, failed);
+    return CompileShader(stage, texts, nullptr, failed);
 }
 
 int LinkProgram(GLuint vertexShader, GLuint fragmentShader, unsigned int* program)

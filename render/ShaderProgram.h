@@ -4,8 +4,9 @@
 
 // GLSL programs built from the "Shaders" resources of the executable.
 
-// One shader text, pointing straight into the embedded resource (NUL-terminated, no
-// copy). Count is 1 when the text was found and -1 when it was not.
+// One shader text, pointing straight into the embedded resource (no copy) with its
+// length: a resource need not end with a NUL. Count is 1 when the text was found and -1
+// when it was not.
 class ShaderSource {
 public:
     explicit ShaderSource(int id);
@@ -15,10 +16,12 @@ public:
 
     bool IsLoaded() const { return count_ != -1; }
     const char* const* Texts() const { return texts_; }
+    const int* Lengths() const { return &length_; }
     int Count() const { return count_; }
 
 private:
     const char** texts_ = nullptr;
+    int length_ = 0;
     int count_ = -1;
 };
 

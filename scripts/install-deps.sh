@@ -8,6 +8,10 @@ packages=(
   libopenal-dev libopenal1 libgtk-3-dev libsdl2-image-dev libstb-dev libgif-dev libpng-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick sox
+  # zentharis.scr: the mingw-w64 cross compilers (posix threads), windres, dpkg-source for
+  # GLEW's source package, and Wine to run the Windows tests.
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  dpkg-dev xz-utils wine wine64
 )
 
 missing=()

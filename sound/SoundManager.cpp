@@ -44,7 +44,7 @@ SoundBuffer* SoundManager::LoadSample(int resourceId)
     if (device_ == nullptr)
         return nullptr;
     platform::ResourceBytes resource;
-    if (!platform::FindResource("SoundSamples", resourceId, &resource))
+    if (!platform::FindResourceBytes("SoundSamples", resourceId, &resource))
         return nullptr;
     return LoadSampleBytes(resource.data, resource.size);
 }

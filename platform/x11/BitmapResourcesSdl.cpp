@@ -10,7 +10,7 @@ namespace platform {
 bool LoadBitmapResource(int id, BgrxBitmap* out)
 {
     ResourceBytes bytes;
-    if (!FindResource("Bitmap", id, &bytes))
+    if (!FindResourceBytes("Bitmap", id, &bytes))
         return false;
     SDL_RWops* stream = SDL_RWFromConstMem(bytes.data, static_cast<int>(bytes.size));
     if (stream == nullptr)

@@ -30,7 +30,7 @@ GdkPixbuf* PixbufFromBitmapResource(int id)
 GdkPixbuf* PixbufFromIconResource(int id)
 {
     ResourceBytes bytes;
-    if (!FindResource("Icon", id, &bytes))
+    if (!FindResourceBytes("Icon", id, &bytes))
         return nullptr;
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("ico", nullptr);
     if (loader == nullptr)

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-bool FindResource(const char* type, int id, ResourceBytes* out)
+bool FindResourceBytes(const char* type, int id, ResourceBytes* out)
 {
     for (const EmbeddedResourceRow* row = kEmbeddedResources; row->type != nullptr; ++row) {
         if (row->id == id && std::strcmp(row->type, type) == 0) {

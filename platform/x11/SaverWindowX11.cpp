@@ -549,6 +549,20 @@ void SendUserMessage(WindowHandle window)
     requestHandled.wait(lock, [ticket] { return userHandled >= ticket || !loopOpen; });
 }
 
+bool PostToParentWindow(const WindowEvent&)
+{
+    // Help and context-menu requests do not exist here.
+    return false;
+}
+
+std::intptr_t SendVerifyPasswordMessage(WindowHandle window)
+{
+    WindowThread& thread = Thread();
+    if (thread.destroyed || thread.window != window)
+        return 0;
+    return Deliver(WindowMessage::VerifyPassword);
+}
+
 bool CursorPosition(int* x, int* y)
 {
     Display* display = WindowDisplay();

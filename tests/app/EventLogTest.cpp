@@ -38,6 +38,9 @@ TEST(EventLogTest, LogPathReplacesOrAppendsTheExtension)
     EXPECT_EQ(EventLog::LogPathFor("/usr/bin/zentharis"), "/usr/bin/zentharis.log");
     EXPECT_EQ(EventLog::LogPathFor("/home/a.b/zentharis"), "/home/a.b/zentharis.log");
     EXPECT_EQ(EventLog::LogPathFor("/home/me/.saver"), "/home/me/.saver.log");
+    EXPECT_EQ(EventLog::LogPathFor("C:\\Windows\\System32\\zentharis.scr"), "C:\\Windows\\System32\\zentharis.log");
+    EXPECT_EQ(EventLog::LogPathFor("C:\\a.b\\zentharis"), "C:\\a.b\\zentharis.log");
+    EXPECT_EQ(EventLog::LogPathFor("C:/a.b\\zentharis"), "C:/a.b\\zentharis.log");
     const std::string longPath = "/" + std::string(300, 'd') + "/zentharis";
     EXPECT_EQ(EventLog::LogPathFor(longPath), longPath + ".log");
 }

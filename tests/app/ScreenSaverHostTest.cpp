@@ -32,6 +32,20 @@ struct FakeWindowSystem {
     int acLineStatus = 1;
     std::vector<std::intptr_t> results;
     std::vector<WindowMessage> forwarded;
+    std::vector<WindowEvent> postedToParent;
+    bool hasParent = true;
+    int yields = 0;
+    std::uint32_t tick = 1000;
+    std::uint32_t tickStep = 0;  // the clock advances this much after every event
+    // The Windows 9x password path.
+    bool saverChecksPassword = false;
+    bool verifierAvailable = false;
+    int verifierLoads = 0;
+    int verifierUnloads = 0;
+    int rightFromVerification = 1000;  // the password is given at this verification
+    int verifications = 0;
+    std::vector<WindowHandle> passwordChangeParents;
+    std::vector<std::intptr_t> systemDefaults;  // messages that reached the system's handling
 };
 
 FakeWindowSystem fake;
@@ -45,6 +59,7 @@ int FakeRunSaverWindow(WindowHandle parent, platform::WindowProcedure procedure)
     for (WindowEvent event : fake.eventsToRun) {
         event.window = kSaverWindow;
         fake.results.push_back(procedure(event));
+        fake.tick += fake.tickStep;
         if (event.message == WindowMessage::Create) {
             fake.cursorX += fake.moveX;
             fake.cursorY += fake.moveY;
@@ -66,7 +81,11 @@ void FakePostClose(WindowHandle window)
     EXPECT_EQ(window, kSaverWindow);
     ++fake.closeRequests;
 }
-std::intptr_t FakeDefault(const WindowEvent&) { return 0; }
+std::intptr_t FakeDefault(const WindowEvent& event)
+{
+    fake.systemDefaults.push_back(static_cast<std::intptr_t>(event.message));
+    return 0;
+}
 int FakeAcLineStatus() { return fake.acLineStatus; }
 
 // Stands in for the program's ScreenSaverProc, which ends in the host's default handling.
@@ -82,17 +101,55 @@ int FakeSettingsDialog(WindowHandle parent)
     return 1;
 }
 
+bool FakePostToParent(const WindowEvent& event)
+{
+    if (!fake.hasParent)
+        return false;
+    fake.postedToParent.push_back(event);
+    return true;
+}
+
+// The platform hands the window its VerifyPassword message at once.
+std::intptr_t FakeSendVerifyPassword(WindowHandle window)
+{
+    WindowEvent event;
+    event.window = window;
+    event.message = WindowMessage::VerifyPassword;
+    return FakeScreenSaverProc(event);
+}
+
+void FakeYield() { ++fake.yields; }
+std::uint32_t FakeTickCount() { return fake.tick; }
+bool FakeSaverChecksPassword() { return fake.saverChecksPassword; }
+bool FakeLoadVerifier()
+{
+    ++fake.verifierLoads;
+    return fake.verifierAvailable;
+}
+void FakeUnloadVerifier() { ++fake.verifierUnloads; }
+int FakeVerify(WindowHandle)
+{
+    return ++fake.verifications >= fake.rightFromVerification ? 1 : 0;
+}
+void FakeChangePassword(WindowHandle parent) { fake.passwordChangeParents.push_back(parent); }
+
+ScreenSaverHostServices FakeServices()
+{
+    return {
+        FakeWindowExists,      FakeForegroundWindow, FakeRunSaverWindow,     FakeCursorPosition,
+        FakeHideCursor,        FakePostClose,        FakeDefault,            FakeAcLineStatus,
+        FakeScreenSaverProc,   FakeSettingsDialog,   FakePostToParent,       FakeSendVerifyPassword,
+        FakeYield,             FakeTickCount,        FakeSaverChecksPassword, FakeLoadVerifier,
+        FakeUnloadVerifier,    FakeVerify,           FakeChangePassword,
+    };
+}
+
 class ScreenSaverHostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         fake = FakeWindowSystem();
-        const ScreenSaverHostServices services = {
-            FakeWindowExists, FakeForegroundWindow, FakeRunSaverWindow, FakeCursorPosition,
-            FakeHideCursor,   FakePostClose,        FakeDefault,        FakeAcLineStatus,
-            FakeScreenSaverProc, FakeSettingsDialog,
-        };
-        UseScreenSaverHostServices(services);
+        UseScreenSaverHostServices(FakeServices());
     }
 
     static WindowEvent Event(WindowMessage message, std::intptr_t wParam = 0, std::intptr_t lParam = 0)
@@ -277,13 +334,140 @@ TEST_F(ScreenSaverHostTest, PowerEventsCloseExceptUnchangedMainsAndFailedResume)
     fake.eventsToRun = {Event(WindowMessage::Create), Event(WindowMessage::PowerBroadcast, 0x0A)};
     fake.acLineStatus = 1;
     // The status stored before the window was created differs from the one read later.
-    const ScreenSaverHostServices services = {FakeWindowExists, FakeForegroundWindow, FakeRunSaverWindow, FakeCursorPosition, FakeHideCursor,
-                FakePostClose, FakeDefault,
-                [] { return fake.runParents.empty() ? 1 : 0; },
-                FakeScreenSaverProc, FakeSettingsDialog};
+    ScreenSaverHostServices services = FakeServices();
+    services.acLineStatus = [] { return fake.runParents.empty() ? 1 : 0; };
     UseScreenSaverHostServices(services);
     EXPECT_EQ(ScreenSaverMain("/s"), 0);
     EXPECT_EQ(fake.closeRequests, 1);
     SetUp();
     EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::PowerBroadcast, 0x20)}), 1);
+}
+
+TEST_F(ScreenSaverHostTest, SystemCommandsForTaskSwitchingAndAnotherSaverAreSwallowed)
+{
+    // Task switching and a second saver: swallowed, not forwarded. The low four bits
+    // are the system's own.
+    fake.eventsToRun = {Event(WindowMessage::SysCommand, 0xF040), Event(WindowMessage::SysCommand, 0xF050),
+                        Event(WindowMessage::SysCommand, 0xF142), Event(WindowMessage::SysCommand, 0xF060)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.results, (std::vector<std::intptr_t>{0, 0, 0, 0}));
+    EXPECT_EQ(fake.forwarded, std::vector<WindowMessage>{WindowMessage::SysCommand});  // only the close command
+    EXPECT_EQ(fake.closeRequests, 0);
+
+    // Monitor power closes, and the command still reaches the program.
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::SysCommand, 0xF170, 2)}), 1);
+    EXPECT_EQ(fake.forwarded.back(), WindowMessage::SysCommand);
+
+    // The preview leaves all of them to the program.
+    SetUp();
+    fake.eventsToRun = {Event(WindowMessage::SysCommand, 0xF040), Event(WindowMessage::SysCommand, 0xF170)};
+    EXPECT_EQ(ScreenSaverMain("/p 123"), 0);
+    EXPECT_EQ(fake.forwarded.size(), 2u);
+    EXPECT_EQ(fake.closeRequests, 0);
+}
+
+TEST_F(ScreenSaverHostTest, HelpAndContextMenuGoToThePreviewsParent)
+{
+    fake.eventsToRun = {Event(WindowMessage::Help, 0, 77), Event(WindowMessage::ContextMenu, 0, 88)};
+    EXPECT_EQ(ScreenSaverMain("/p 123"), 0);
+    EXPECT_EQ(fake.results, (std::vector<std::intptr_t>{1, 1}));
+    ASSERT_EQ(fake.postedToParent.size(), 2u);
+    EXPECT_EQ(fake.postedToParent[0].message, WindowMessage::Help);
+    EXPECT_EQ(fake.postedToParent[1].lParam, 88);
+    EXPECT_TRUE(fake.forwarded.empty());
+
+    // Without a parent window, and in full screen, the program gets them.
+    SetUp();
+    fake.hasParent = false;
+    fake.eventsToRun = {Event(WindowMessage::Help)};
+    EXPECT_EQ(ScreenSaverMain("/p 123"), 0);
+    EXPECT_EQ(fake.forwarded, std::vector<WindowMessage>{WindowMessage::Help});
+    SetUp();
+    fake.eventsToRun = {Event(WindowMessage::ContextMenu)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_TRUE(fake.postedToParent.empty());
+    EXPECT_EQ(fake.forwarded, std::vector<WindowMessage>{WindowMessage::ContextMenu});
+}
+
+TEST_F(ScreenSaverHostTest, TimersYieldAndOldPowerMessageClosesOnCriticalResume)
+{
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::Timer), Event(WindowMessage::Power, 2),
+                                        Event(WindowMessage::Timer)}),
+              0);
+    EXPECT_EQ(fake.yields, 2);
+    SetUp();
+    EXPECT_EQ(CloseRequestsOfRun("/s", {Event(WindowMessage::Power, 3)}), 1);
+}
+
+TEST_F(ScreenSaverHostTest, WithoutTheSaversOwnPasswordCloseAlwaysDestroys)
+{
+    // As on every NT-based system: no verifier is loaded, Close and the password check
+    // reach the system's handling, AutoPlay is not answered, and /a is no mode.
+    fake.eventsToRun = {Event(WindowMessage::Close), Event(WindowMessage::VerifyPassword),
+                        Event(WindowMessage::QueryCancelAutoPlay)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.verifierLoads, 0);
+    EXPECT_EQ(fake.verifications, 0);
+    EXPECT_EQ(fake.systemDefaults.size(), 2u);
+    EXPECT_EQ(fake.closeRequests, 1);  // only the AutoPlay query would close, and it never comes here
+    EXPECT_EQ(ScreenSaverMain("/a"), -1);
+    EXPECT_TRUE(fake.passwordChangeParents.empty());
+}
+
+TEST_F(ScreenSaverHostTest, SaversOwnPasswordKeepsTheSaverUntilItIsGiven)
+{
+    fake.saverChecksPassword = true;
+    fake.verifierAvailable = true;
+    fake.moveX = 50;  // the pointer moved while the password was asked for
+    fake.eventsToRun = {Event(WindowMessage::Create), Event(WindowMessage::Close),
+                        Event(WindowMessage::MouseMove)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.verifierLoads, 1);
+    EXPECT_EQ(fake.verifierUnloads, 1);
+    EXPECT_EQ(fake.verifications, 1);
+    ASSERT_EQ(fake.results.size(), 3u);
+    EXPECT_EQ(fake.results[1], 0);  // the wrong password keeps the saver
+    // Movement counts from where the pointer was when the password was refused.
+    EXPECT_EQ(fake.closeRequests, 0);
+
+    // A close within 200 ms of the last check is refused without asking again; later the
+    // right password lets it close, and from then on the system handles everything.
+    SetUp();
+    fake.saverChecksPassword = true;
+    fake.verifierAvailable = true;
+    fake.rightFromVerification = 2;
+    fake.tickStep = 100;
+    fake.eventsToRun = {Event(WindowMessage::Close), Event(WindowMessage::Close), Event(WindowMessage::Close),
+                        Event(WindowMessage::KeyDown)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.verifications, 2);
+    EXPECT_EQ(fake.systemDefaults.size(), 2u);  // the granted close and the key after it
+    EXPECT_EQ(fake.closeRequests, 0);
+
+    // No verifier (no password set): close is granted at once; AutoPlay is allowed.
+    SetUp();
+    fake.saverChecksPassword = true;
+    fake.eventsToRun = {Event(WindowMessage::QueryCancelAutoPlay), Event(WindowMessage::Close)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.results, (std::vector<std::intptr_t>{0, 0}));
+    EXPECT_EQ(fake.verifications, 0);
+    EXPECT_EQ(fake.systemDefaults.size(), 1u);  // the close, which destroys
+
+    // With a verifier AutoPlay is cancelled.
+    SetUp();
+    fake.saverChecksPassword = true;
+    fake.verifierAvailable = true;
+    fake.eventsToRun = {Event(WindowMessage::QueryCancelAutoPlay)};
+    EXPECT_EQ(ScreenSaverMain("/s"), 0);
+    EXPECT_EQ(fake.results, std::vector<std::intptr_t>{1});
+    EXPECT_EQ(fake.closeRequests, 1);
+
+    // Password change over the given window or the foreground one.
+    SetUp();
+    fake.saverChecksPassword = true;
+    EXPECT_EQ(ScreenSaverMain("/a 123"), 0);
+    EXPECT_EQ(ScreenSaverMain("-A"), 0);
+    EXPECT_EQ(ScreenSaverMain("/a 124"), 0);
+    EXPECT_EQ(fake.passwordChangeParents, (std::vector<WindowHandle>{kExistingWindow, kForeground, kForeground}));
 }

@@ -87,7 +87,7 @@ TEST(SettingsDialogPicturesTest, IconsHoldThreeSizesWithTransparentCorners)
 {
     for (int id : {100, 102}) {
         platform::ResourceBytes icon;
-        ASSERT_TRUE(platform::FindResource("Icon", id, &icon));
+        ASSERT_TRUE(platform::FindResourceBytes("Icon", id, &icon));
         ASSERT_GE(icon.size, 6u);
         EXPECT_EQ(Read16(icon.data), 0u);
         EXPECT_EQ(Read16(icon.data + 2), 1u) << "an icon, not a cursor";

@@ -146,7 +146,7 @@ TEST(SoundRecording, VolumeDistanceAndSideComeOutInTheRecordedFile)
     sample.channels = 1;
     sample.rate = 44100;
     platform::ResourceBytes bytes;
-    ASSERT_TRUE(platform::FindResource("SoundSamples", 132, &bytes));
+    ASSERT_TRUE(platform::FindResourceBytes("SoundSamples", 132, &bytes));
     for (std::size_t i = 0; i + 1 < bytes.size; i += 2)
         sample.samples.push_back(static_cast<std::int16_t>(bytes.data[i] | bytes.data[i + 1] << 8));
     const double own = LevelDb(sample, 0, 0.0, 1.0);

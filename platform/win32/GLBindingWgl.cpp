@@ -1,0 +1,242 @@
+// OpenGL on the saver window through WGL. The overlay text is drawn by GDI into a
+// device-independent bitmap and copied into the back buffer: GDI drawing on the window
+// itself would go to the front and be wiped by the next swap.
+#include <GL/glew.h>
+#include <GL/wglew.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/GLBinding.h"
+#include "platform/win32/ProcAddress.h"
+
+namespace platform {
+
+struct GLSurface {
+    HWND window = nullptr;
+    HDC deviceContext = nullptr;
+    HGLRC context = nullptr;
+    // The overlay: a memory device context with a 32-bit bottom-up section.
+    HDC overlayContext = nullptr;
+    HBITMAP overlayBitmap = nullptr;
+    HGDIOBJ overlayOldBitmap = nullptr;
+    void* overlayPixels = nullptr;
+    int overlayWidth = 0;
+    int overlayHeight = 0;
+    GLint textureUnits = -1;
+};
+
+namespace {
+
+bool PrepareOverlayBitmap(GLSurface* surface, int width, int height)
+{
+    if (surface->overlayBitmap != nullptr && surface->overlayWidth == width && surface->overlayHeight == height)
+        return true;
+    if (surface->overlayContext == nullptr) {
+        surface->overlayContext = CreateCompatibleDC(surface->deviceContext);
+        if (surface->overlayContext == nullptr)
+            return false;
+    }
+    if (surface->overlayBitmap != nullptr) {
+        SelectObject(surface->overlayContext, surface->overlayOldBitmap);
+        DeleteObject(surface->overlayBitmap);
+        surface->overlayBitmap = nullptr;
+    }
+    BITMAPINFO format;
+    ZeroMemory(&format, sizeof format);
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = height;  // bottom row first, as glDrawPixels reads
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    surface->overlayBitmap =
+        CreateDIBSection(surface->overlayContext, &format, DIB_RGB_COLORS, &surface->overlayPixels, nullptr, 0);
+    if (surface->overlayBitmap == nullptr)
+        return false;
+    surface->overlayOldBitmap = SelectObject(surface->overlayContext, surface->overlayBitmap);
+    // The font the window's own device context starts with.
+    SelectObject(surface->overlayContext, GetCurrentObject(surface->deviceContext, OBJ_FONT));
+    surface->overlayWidth = width;
+    surface->overlayHeight = height;
+    return true;
+}
+
+void ReleaseOverlay(GLSurface* surface)
+{
+    if (surface->overlayContext == nullptr)
+        return;
+    if (surface->overlayBitmap != nullptr) {
+        SelectObject(surface->overlayContext, surface->overlayOldBitmap);
+        DeleteObject(surface->overlayBitmap);
+    }
+    DeleteDC(surface->overlayContext);
+    surface->overlayContext = nullptr;
+    surface->overlayBitmap = nullptr;
+}
+
+}  // namespace
+
+GLSurface* OpenGLSurface(WindowHandle window)
+{
+    HWND handle = reinterpret_cast<HWND>(window);
+    if (handle == nullptr)
+        return nullptr;
+    HDC deviceContext = GetDC(handle);
+    if (deviceContext == nullptr)
+        return nullptr;
+    // Double-buffered RGBA, 24 colour bits, a depth buffer; everything else 0.
+    PIXELFORMATDESCRIPTOR descriptor;
+    ZeroMemory(&descriptor, sizeof descriptor);
+    descriptor.nSize = sizeof descriptor;
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = 24;
+    descriptor.cDepthBits = 8;
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+    const int format = ChoosePixelFormat(deviceContext, &descriptor);
+    SetPixelFormat(deviceContext, format, &descriptor);
+
+    GLSurface* surface = new GLSurface();
+    surface->window = handle;
+    surface->deviceContext = deviceContext;
+    return surface;
+}
+
+bool CreateGLContext(GLSurface* surface)
+{
+    if (surface == nullptr)
+        return false;
+    surface->context = wglCreateContext(surface->deviceContext);
+    return surface->context != nullptr;
+}
+
+void MakeGLContextCurrent(GLSurface* surface)
+{
+    if (surface != nullptr && surface->context != nullptr)
+        wglMakeCurrent(surface->deviceContext, surface->context);
+}
+
+bool HasSwapControl(GLSurface*) { return WGLEW_EXT_swap_control; }
+
+void SetSwapInterval(GLSurface*, int interval)
+{
+    typedef BOOL(WINAPI * SwapIntervalFunction)(int);
+    const SwapIntervalFunction swapInterval =
+        win32::ProcAddressAs<SwapIntervalFunction>(wglGetProcAddress("wglSwapIntervalEXT"));
+    if (swapInterval != nullptr)
+        swapInterval(interval);
+}
+
+void SwapGLBuffers(GLSurface* surface)
+{
+    if (surface != nullptr && surface->context != nullptr)
+        SwapBuffers(surface->deviceContext);
+}
+
+void DeleteGLContext(GLSurface* surface)
+{
+    if (surface == nullptr || surface->context == nullptr)
+        return;
+    ReleaseOverlay(surface);
+    wglDeleteContext(surface->context);  // still current: deleting it releases it
+    surface->context = nullptr;
+}
+
+void CloseGLSurface(GLSurface* surface)
+{
+    if (surface == nullptr)
+        return;
+    ReleaseOverlay(surface);
+    ReleaseDC(surface->window, surface->deviceContext);
+    delete surface;
+}
+
+void DisplaySize(GLSurface* surface, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (surface == nullptr)
+        return;
+    *width = GetDeviceCaps(surface->deviceContext, HORZRES);
+    *height = GetDeviceCaps(surface->deviceContext, VERTRES);
+}
+
+void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom)
+{
+    if (surface == nullptr || surface->context == nullptr || right <= 0 || bottom <= 0)
+        return;
+    RECT client;
+    if (!GetClientRect(surface->window, &client) || client.right <= 0 || client.bottom <= 0)
+        return;
+    const int windowHeight = client.bottom;
+    // GDI draws within the rectangle only; nothing beyond the window shows.
+    const int width = right < client.right ? right : client.right;
+    const int height = bottom < client.bottom ? bottom : client.bottom;
+    if (!PrepareOverlayBitmap(surface, right, bottom))
+        return;
+
+    // What GDI paints: the text's own cells, white on an opaque black background.
+    RECT extent = {0, 0, right, bottom};
+    DrawTextA(surface->overlayContext, text, -1, &extent, DT_CALCRECT);
+    const int textWidth = extent.right < width ? static_cast<int>(extent.right) : width;
+    const int textHeight = extent.bottom < height ? static_cast<int>(extent.bottom) : height;
+    if (textWidth <= 0 || textHeight <= 0)
+        return;
+    RECT area = {0, 0, right, bottom};
+    SetTextColor(surface->overlayContext, RGB(255, 255, 255));
+    SetBkColor(surface->overlayContext, RGB(0, 0, 0));
+    DrawTextA(surface->overlayContext, text, -1, &area, 0);
+    GdiFlush();
+
+    // The block's top row is the window's top row; the bitmap's rows run bottom up.
+    if (surface->textureUnits < 0) {
+        surface->textureUnits = 1;
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &surface->textureUnits);
+    }
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    GLint activeTexture = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
+    GLint unpackBuffer = 0;
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glUseProgram(0);
+    if (unpackBuffer != 0)
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    for (GLint unit = surface->textureUnits - 1; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        glDisable(GL_TEXTURE_1D);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_3D);
+        glDisable(GL_TEXTURE_CUBE_MAP);
+    }
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_FOG);
+    glDisable(GL_COLOR_LOGIC_OP);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPixelZoom(1.0f, 1.0f);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, right);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, bottom - textHeight);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glPixelTransferf(GL_ALPHA_SCALE, 1.0f);
+    glWindowPos2i(0, windowHeight - textHeight);
+    glDrawPixels(textWidth, textHeight, GL_BGRA, GL_UNSIGNED_BYTE, surface->overlayPixels);
+    glPopClientAttrib();
+    glPopAttrib();
+    if (unpackBuffer != 0)
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
+    glActiveTexture(static_cast<GLenum>(activeTexture));
+    glUseProgram(static_cast<GLuint>(program));
+}
+
+}  // namespace platform

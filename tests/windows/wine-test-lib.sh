@@ -1,0 +1,91 @@
+# Shared by the zentharis.scr checks under Wine (sourced, not run). Each check copies the
+# .scr into a folder of its own (its log is written beside it) and runs it in the
+# build's Wine prefix under a private Xvfb. The helpers for logs and windows are the
+# native checks' own.
+source "$(dirname "${BASH_SOURCE[0]}")/../app/saver-test-lib.sh"
+
+# Usage: wine_test_setup "$0" "$@"  (arguments: the .scr, the preview host)
+wine_test_setup() {
+  local script="$1"
+  shift
+  if [[ -z "${ZEN_WINE_TEST_IN_XVFB:-}" ]]; then
+    ZEN_WINE_TEST_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$script" "$@"
+  fi
+  WORK="$(mktemp -d "${ZEN_BUILD_DIR:-/tmp}/wine-test.XXXXXX")"
+  trap 'wine_test_cleanup' EXIT
+  cp "$(readlink -f "$1")" "$WORK/zentharis.scr"
+  SAVER="$WORK/zentharis.scr"
+  PREVIEW_HOST="$(readlink -f "$2")"
+  LOG="$WORK/zentharis.log"
+  WINE_RUN="${ZEN_SCRIPTS_DIR:?}/wine-run.sh"
+  SAVER_PID=""
+}
+
+wine_test_cleanup() {
+  local status=$?
+  if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
+    kill "$SAVER_PID" 2> /dev/null || true
+  fi
+  # Nothing of this run may outlive its display.
+  WINEPREFIX="${WINEPREFIX:?}" wineserver -k 2> /dev/null || true
+  if [[ $status -ne 0 && -f "${LOG:-}" ]]; then
+    echo "--- log of the failed run:" >&2
+    tr -d '\r' < "$LOG" >&2
+  fi
+  if [[ $status -ne 0 && -n "${ZEN_KEEP_FAILED:-}" ]]; then
+    echo "kept $WORK" >&2
+  else
+    rm -rf "$WORK"
+  fi
+  exit $status
+}
+
+# start_saver <arguments...>: runs the .scr in the background.
+start_saver() {
+  "$WINE_RUN" "$SAVER" "$@" > "$WORK/stdout" 2> "$WORK/stderr" &
+  SAVER_PID=$!
+}
+
+# run_saver <seconds> <arguments...>: runs the .scr to its end; sets SAVER_STATUS.
+run_saver() {
+  local seconds="$1"
+  shift
+  SAVER_STATUS=0
+  timeout "$seconds" "$WINE_RUN" "$SAVER" "$@" > "$WORK/stdout" 2> "$WORK/stderr" || SAVER_STATUS=$?
+}
+
+# The log without its carriage returns (the file is written in text mode).
+plain_log() { tr -d '\r' < "$LOG"; }
+
+# expect_wine_records_in_order <record...>
+expect_wine_records_in_order() {
+  local raw="$LOG"
+  plain_log > "$WORK/log.txt"
+  LOG="$WORK/log.txt"
+  expect_records_in_order "$@"
+  expect_log_ends_properly
+  LOG="$raw"
+}
+
+# screenshot <file.png> [geometry]: the screen, or a WxH+X+Y part of it.
+screenshot() {
+  import -window root ${2:+-crop "$2"} "$1"
+}
+
+# colour_share <file.png> <r> <g> <b> <tolerance> [geometry]: fraction of the pixels
+# (of a WxH+X+Y part) within the tolerance of the colour.
+colour_share() {
+  convert "$1" ${6:+-crop "$6"} -depth 8 rgb:- | python3 -c '
+import sys
+r, g, b, t = (int(v) for v in sys.argv[1:5])
+data = sys.stdin.buffer.read()
+n = len(data) // 3
+hit = sum(1 for i in range(0, n * 3, 3)
+          if (data[i] - r) ** 2 + (data[i + 1] - g) ** 2 + (data[i + 2] - b) ** 2 <= t * t)
+print("%.4f" % (hit / n if n else 0))' "$2" "$3" "$4" "$5"
+}
+
+# mean_brightness <file.png> [geometry]: 0..1.
+mean_brightness() {
+  convert "$1" ${2:+-crop "$2"} -colorspace Gray -format "%[fx:mean]" info:
+}
