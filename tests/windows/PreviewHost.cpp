@@ -1,7 +1,8 @@
 // Plays the Display control panel's part for the preview tests: opens a window, starts
-// the saver given on the command line with "/p <window number>", lets it draw for a
-// while, then destroys the window and prints the saver's exit code.
-//   PreviewHost <saver.scr> <seconds before destroying> [width height]
+// the saver given on the command line with "/p <window number>", lets it draw until the
+// stop file appears (at most two minutes), then destroys the window and prints the
+// saver's exit code.
+//   PreviewHost <saver.scr> <stop file> [width height]
 #include <windows.h>
 
 #include <cstdio>
@@ -34,10 +35,10 @@ void PumpFor(DWORD ms)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: PreviewHost <saver.scr> <seconds> [width height]\n");
+        std::fprintf(stderr, "usage: PreviewHost <saver.scr> <stop file> [width height]\n");
         return 2;
     }
-    const int seconds = std::atoi(argv[2]);
+    const char* stopFile = argv[2];
     const int width = argc > 4 ? std::atoi(argv[3]) : 320;
     const int height = argc > 4 ? std::atoi(argv[4]) : 240;
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
     RegisterClassW(&windowClass);
     RECT frame = {0, 0, width, height};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
                                   0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                   windowClass.hInstance, nullptr);
     if (window == nullptr) {
@@ -78,7 +79,8 @@ int main(int argc, char** argv)
                 client.right, client.bottom);
     std::fflush(stdout);
 
-    PumpFor(static_cast<DWORD>(seconds) * 1000);
+    for (int waited = 0; waited < 1200 && GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES; ++waited)
+        PumpFor(100);
     DWORD early = STILL_ACTIVE;
     GetExitCodeProcess(process.hProcess, &early);
     if (early != STILL_ACTIVE) {
