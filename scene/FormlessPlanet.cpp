@@ -3,18 +3,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
 #include "platform/OpenGL.h"
 #include "render/Texture.h"
+#include "render/VectorMath.h"
 
 namespace {
 
 const int kGlowSize = 64;
 const int kPlanetSize = 128;
 const std::size_t kPlanetBytes = kPlanetSize * kPlanetSize * 4;  // 65,536
+const double kEyeZ = 4.0;  // the camera's distance in front of the origin
 
 }  // namespace
 
@@ -52,6 +55,17 @@ FormlessPlanet::FormlessPlanet(int planetBitmapId)
             glow[row * kGlowSize + column] = static_cast<float>(GlowTexel(row, column));
     glowTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_NEAREST,
                                  {GL_ALPHA8, kGlowSize, GL_ALPHA, GL_FLOAT, glow.data()});
+    // The same texels for spots drawn larger than the texture everywhere, where only
+    // magnification applies: one filter for both cases spares the driver choosing
+    // between them at every pixel.
+    magnifiedGlowTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_LINEAR,
+                                          {GL_ALPHA8, kGlowSize, GL_ALPHA, GL_FLOAT, glow.data()});
+    std::vector<std::uint8_t> glowAlpha(glow.size());
+    for (std::size_t i = 0; i < glow.size(); ++i)
+        glowAlpha[i] = static_cast<std::uint8_t>(std::lround(std::min(1.0f, glow[i]) * 255.0f));
+    outline_.reset(new (std::nothrow) GlowSpotOutline(glowAlpha, kGlowSize));
+    if (outline_ == nullptr)
+        return;
 
     platform::BgrxBitmap bitmap;
     if (!platform::LoadBitmapResource(planetBitmapId, &bitmap))
@@ -77,18 +91,19 @@ void FormlessPlanet::Draw() const
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
+    // The planet comes right after the clear and the backdrop, which writes no depth:
+    // every fragment would pass the test, so it is not made.
+    glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, glowTexture_);
     // With an alpha-only texture the colour comes from the current colour.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 
-    glBegin(GL_QUADS);
-    for (const GlowParticle& particle : cloud_.Particles()) {
-        const double grey = GlowCloud::Brightness(particle) * 0.02;
-        glColor3d(grey, grey, grey);
-        EmitTexturedSquare(particle.position, particle.size);
-    }
-    glEnd();
+    // Additive blending makes the order of the spots irrelevant.
+    const double magnifiedFrom = MagnifiedHalfSize();
+    glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
+    DrawSpots(magnifiedFrom, true);
+    glBindTexture(GL_TEXTURE_2D, glowTexture_);
+    DrawSpots(magnifiedFrom, false);
 
     glBindTexture(GL_TEXTURE_2D, planetTexture_);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -97,6 +112,43 @@ void FormlessPlanet::Draw() const
     glEnd();
 
     glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
+}
+
+void FormlessPlanet::DrawSpots(double magnifiedFrom, bool magnified) const
+{
+    // Each spot as the polygon of its square where it can still change a pixel; a spot
+    // too faint to change any is left out.
+    glBegin(GL_TRIANGLES);
+    for (const GlowParticle& particle : cloud_.Particles()) {
+        if ((particle.size >= magnifiedFrom) != magnified)
+            continue;
+        const double grey = GlowCloud::Brightness(particle) * 0.02;
+        const GlowSpotOutline::Polygon& outline = outline_->ForGrey(grey);
+        if (outline.count < 3)
+            continue;
+        glColor3d(grey, grey, grey);
+        for (std::size_t i = 1; i + 1 < outline.count; ++i)
+            for (const std::size_t k : {std::size_t{0}, i, i + 1}) {
+                EmitTexCoord(outline.corners[k]);
+                EmitVertex(GlowSpotOutline::OnSquare(outline.corners[k], particle.position, particle.size));
+            }
+    }
+    glEnd();
+}
+
+double FormlessPlanet::MagnifiedHalfSize() const
+{
+    // Pixels per world unit in the planet's plane, from the view's own matrices; the
+    // narrower of the two directions decides.
+    GLdouble projection[16];
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double depth = kEyeZ - PlanetCentre.z;
+    const double pixelsPerUnit =
+        std::min(projection[0] * viewport[2], projection[5] * viewport[3]) / (2.0 * depth);
+    return GlowSpotOutline::MagnifiedHalfSize(pixelsPerUnit, kGlowSize);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "scene/GlowCloud.h"
+#include "scene/GlowSpotOutline.h"
 
 // A distant planet: a round picture with a soft edge in front of a growing cloud of
 // faint glowing spots. The cloud's logic is GlowCloud's; this class holds the two
@@ -20,7 +22,9 @@ public:
 
     bool IsReady() const { return ready_; }
     void Update(std::int32_t elapsedMs) { cloud_.Update(elapsedMs); }
-    // The cloud, additively, then the planet over it. Leaves blending off with the
+    // The cloud, additively, then the planet over it. The cloud's spots are drawn only
+    // where they can change a pixel (see GlowSpotOutline): the picture is the one that
+    // whole squares give. Leaves blending off with the
     // factors (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes on, texturing off
     // and the texture environment at GL_REPLACE.
     void Draw() const;
@@ -35,8 +39,15 @@ public:
     static std::uint8_t PlanetMaskAlpha(int row, int column);
 
 private:
+    // One batch of spots: those whose half side is at least magnifiedFrom, or the others.
+    void DrawSpots(double magnifiedFrom, bool magnified) const;
+    // The half side from which a spot's texture is magnified over its whole square.
+    double MagnifiedHalfSize() const;
+
     bool ready_ = false;
     unsigned glowTexture_ = 0;
+    unsigned magnifiedGlowTexture_ = 0;
     unsigned planetTexture_ = 0;
     GlowCloud cloud_;
+    std::unique_ptr<GlowSpotOutline> outline_;
 };

@@ -31,8 +31,10 @@ Horizon::Horizon(int bitmapId)
     std::vector<std::uint8_t> pixels(kBackdropBytes, 0);
     std::memcpy(pixels.data(), bitmap.pixels.data(), std::min(kBackdropBytes, bitmap.pixels.size()));
 
+    // Eight bits a channel hold the picture's own bits exactly; wider texels only make
+    // a software renderer filter in floating point, for the same picture.
     texture_ = CreateTexture(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR,
-                             {GL_RGB16, kBackdropSize, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
+                             {GL_RGB8, kBackdropSize, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
     TheEventLog.Write(0, "Background image is initialized properly");
 }
 
