@@ -6,6 +6,7 @@
 
 #include "app/ApplicationState.h"
 #include "app/AutoResetEvent.h"
+#include "app/FramePacer.h"
 #include "app/ProcessObjects.h"
 #include "app/ScreenSaverHost.h"
 #include "platform/Clock.h"
@@ -90,6 +91,9 @@ int RenderThreadMain(platform::WindowHandle window)
     if (InitVideo(window) != 0) {
         TheEventLog.WriteError(0, "Error of common initialization", kInitializationFailed);
     } else {
+        // Where the driver ignores the swap interval, the pacer holds the frames to the
+        // display's rate instead.
+        FramePacer pacer(EnableVSync.Value() != 0, platform::DisplayRefreshRate(state.surface));
         while (state.stopFlag.load(std::memory_order_relaxed) == 0) {
             const std::uint32_t tick = platform::TickCount();
             const std::uint32_t elapsed = tick - previousTick;  // unsigned: right across the wrap
@@ -98,6 +102,9 @@ int RenderThreadMain(platform::WindowHandle window)
             if (overlayOn)
                 TheFpsMeter.DrawOverlay(state.surface);
             platform::SwapGLBuffers(state.surface);
+            const std::uint32_t pause = pacer.PauseAfterSwap(platform::TickCount());
+            if (pause > 0)
+                platform::SleepMilliseconds(pause);
         }
     }
 

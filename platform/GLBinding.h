@@ -25,6 +25,9 @@ void SwapGLBuffers(GLSurface* surface);
 void DeleteGLContext(GLSurface* surface);
 void CloseGLSurface(GLSurface* surface);
 
+// Refresh rate in Hz of the display showing the window; 0 when it cannot be told.
+double DisplayRefreshRate(GLSurface* surface);
+
 // Size of the whole display in pixels.
 void DisplaySize(GLSurface* surface, int* width, int* height);
 

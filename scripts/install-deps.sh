@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libx11-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
+  libx11-dev libxrandr-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libopenal-dev libopenal1 libgtk-3-dev libsdl2-image-dev libstb-dev libgif-dev libpng-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick sox

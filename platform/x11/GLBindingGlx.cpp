@@ -4,6 +4,7 @@
 #include <GL/glxew.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstring>
 
@@ -152,6 +153,54 @@ void DisplaySize(GLSurface* surface, int* width, int* height)
         return;
     *width = DisplayWidth(surface->display, surface->screen);
     *height = DisplayHeight(surface->display, surface->screen);
+}
+
+double DisplayRefreshRate(GLSurface* surface)
+{
+    if (surface == nullptr)
+        return 0.0;
+    Display* display = surface->display;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase))
+        return 0.0;
+    // The window's centre on the root window picks the monitor.
+    int centreX = 0;
+    int centreY = 0;
+    XWindowAttributes attributes;
+    Window child = 0;
+    if (XGetWindowAttributes(display, surface->window, &attributes) != 0)
+        XTranslateCoordinates(display, surface->window, RootWindow(display, surface->screen), attributes.width / 2,
+                              attributes.height / 2, &centreX, &centreY, &child);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, RootWindow(display, surface->screen));
+    if (resources == nullptr)
+        return 0.0;
+    double first = 0.0;
+    double shown = 0.0;
+    for (int c = 0; c < resources->ncrtc && shown == 0.0; ++c) {
+        XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[c]);
+        if (crtc == nullptr)
+            continue;
+        for (int m = 0; m < resources->nmode && crtc->mode != None; ++m) {
+            const XRRModeInfo& mode = resources->modes[m];
+            if (mode.id != crtc->mode || mode.hTotal == 0 || mode.vTotal == 0)
+                continue;
+            double lines = mode.vTotal;
+            if (mode.modeFlags & RR_DoubleScan)
+                lines *= 2.0;
+            if (mode.modeFlags & RR_Interlace)
+                lines /= 2.0;
+            const double rate = static_cast<double>(mode.dotClock) / (mode.hTotal * lines);
+            if (first == 0.0)
+                first = rate;
+            if (centreX >= crtc->x && centreX < crtc->x + static_cast<int>(crtc->width) && centreY >= crtc->y &&
+                centreY < crtc->y + static_cast<int>(crtc->height))
+                shown = rate;
+        }
+        XRRFreeCrtcInfo(crtc);
+    }
+    XRRFreeScreenResources(resources);
+    return shown > 0.0 ? shown : first;
 }
 
 void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom)
