@@ -63,8 +63,7 @@ run_saver() {
       saverEnd="$(cpu_seconds "$saver")"; serverEnd="$(cpu_seconds "$server")"
       xdotool key space
       wait "$saver"
-      awk -v s="$saverEnd" -v s0="$saverStart" -v x="$serverEnd" -v x0="$serverStart" -v t="$(($2 - $3))" \
-        "BEGIN { printf \"%31s saver %3.0f %% of one core, X server %3.0f %%\n\", \"processor:\", 100 * (s - s0) / t, 100 * (x - x0) / t }"
+      echo "$saverEnd $saverStart $serverEnd $serverStart $(($2 - $3))"
     ' _ "$work/zentharis" "$seconds" "$warmup" > "$work/cpu"
   if [[ ! -s "$work/hud/frametime_(ms)" ]]; then
     echo "the saver drew nothing; its log:" >&2
@@ -72,7 +71,12 @@ run_saver() {
     return 1
   fi
   printf '%-31s %s\n' "whole saver, VSync control ${vsync}:" "$(summarise "$work/hud")"
-  cat "$work/cpu"
+  # Processor time over the same stretch, per second and per frame.
+  local frames
+  frames="$(awk -v warmup="$warmup" '{ clock += $1 } clock > warmup * 1000 { n++ } END { print n + 0 }' "$work/hud/frametime_(ms)")"
+  awk -v n="$frames" '{ t = $5; s = $1 - $2; x = $3 - $4
+    printf "%31s saver %3.0f %% of one core (%5.2f ms a frame), X server %3.0f %%\n", "processor:",
+      100 * s / t, (n > 0 ? 1000 * s / n : 0), 100 * x / t }' "$work/cpu"
 }
 
 echo "saver: $saver"

@@ -49,20 +49,25 @@ FormlessPlanet::FormlessPlanet(int planetBitmapId)
 {
     TheEventLog.Write(0, "Start initialization for the formless planet");
 
-    std::vector<float> glow(kGlowSize * kGlowSize);
+    // The spot's alpha as the 8-bit upload of the float texels would store it, in white
+    // texels: modulated by the current colour they give what an alpha-only texture
+    // replacing the alpha gives, and 8-bit colour texels take a software renderer's
+    // quick path.
+    std::vector<std::uint8_t> glowAlpha(kGlowSize * kGlowSize);
+    std::vector<std::uint8_t> glow(glowAlpha.size() * 4, 255);
     for (int row = 0; row < kGlowSize; ++row)
-        for (int column = 0; column < kGlowSize; ++column)
-            glow[row * kGlowSize + column] = static_cast<float>(GlowTexel(row, column));
+        for (int column = 0; column < kGlowSize; ++column) {
+            const std::size_t i = static_cast<std::size_t>(row * kGlowSize + column);
+            glowAlpha[i] = static_cast<std::uint8_t>(std::lround(std::min(1.0, GlowTexel(row, column)) * 255.0));
+            glow[i * 4 + 3] = glowAlpha[i];
+        }
     glowTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_NEAREST,
-                                 {GL_ALPHA8, kGlowSize, GL_ALPHA, GL_FLOAT, glow.data()});
+                                 {GL_RGBA8, kGlowSize, GL_BGRA, GL_UNSIGNED_BYTE, glow.data()});
     // The same texels for spots drawn larger than the texture everywhere, where only
-    // magnification applies: one filter for both cases spares the driver choosing
+    // magnification applies: one filter for both cases spares the renderer choosing
     // between them at every pixel.
     magnifiedGlowTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_LINEAR,
-                                          {GL_ALPHA8, kGlowSize, GL_ALPHA, GL_FLOAT, glow.data()});
-    std::vector<std::uint8_t> glowAlpha(glow.size());
-    for (std::size_t i = 0; i < glow.size(); ++i)
-        glowAlpha[i] = static_cast<std::uint8_t>(std::lround(std::min(1.0f, glow[i]) * 255.0f));
+                                          {GL_RGBA8, kGlowSize, GL_BGRA, GL_UNSIGNED_BYTE, glow.data()});
     outline_.reset(new (std::nothrow) GlowSpotOutline(glowAlpha, kGlowSize));
     if (outline_ == nullptr)
         return;
@@ -95,8 +100,8 @@ void FormlessPlanet::Draw() const
     // every fragment would pass the test, so it is not made.
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-    // With an alpha-only texture the colour comes from the current colour.
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    // The colour from the current colour, the alpha from the white glow texels.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
     // Additive blending makes the order of the spots irrelevant.
     const double magnifiedFrom = MagnifiedHalfSize();
@@ -105,6 +110,8 @@ void FormlessPlanet::Draw() const
     glBindTexture(GL_TEXTURE_2D, glowTexture_);
     DrawSpots(magnifiedFrom, false);
 
+    // Colour and alpha from the planet's picture.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glBindTexture(GL_TEXTURE_2D, planetTexture_);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBegin(GL_QUADS);

@@ -32,7 +32,7 @@ public:
     const GlowCloud& Cloud() const { return cloud_; }
 
     // The glow spot's 64 x 64 texels: cos(r * pi) + 1 inside the unit circle, else 0;
-    // the upload clamps them to 1.
+    // stored as 8-bit alpha, clamped to 1.
     static double GlowTexel(int row, int column);
     // The planet's round alpha mask over 128 x 128 pixels: opaque to 0.9 of the radius,
     // fading linearly to 0 at the rim.

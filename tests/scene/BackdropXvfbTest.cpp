@@ -283,8 +283,9 @@ TEST_F(BackdropXvfbTest, MissingPlanetPictureLeavesItNotReady)
     EXPECT_FALSE(planet.IsReady());
     EXPECT_EQ(planet.Cloud().Count(), 0u);
     EXPECT_EQ(LogText().substr(before), "   Notify : Start initialization for the formless planet\n");
-    // The glow texture was made before the picture was looked for; nothing after it.
+    // The glow's two textures (one for magnified spots) were made before the picture
+    // was looked for; nothing after them.
     GLuint nextName = 0;
     glGenTextures(1, &nextName);
-    EXPECT_EQ(nextName, firstName + 2);
+    EXPECT_EQ(nextName, firstName + 3);
 }
