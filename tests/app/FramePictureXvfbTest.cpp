@@ -187,6 +187,9 @@ std::vector<Capture> RunScene(const GLTestContext& gl, Drawing drawing, CaptureP
         ADD_FAILURE() << "the scene cannot be built";
         return captures;
     }
+    // The disc's picture is decoded on a thread of its own: waiting for it keeps the
+    // frames the same on a busy machine.
+    state.tentacles->SetWaitForPictures(true);
     const int beforeDisc = 600;  // ten seconds in
     int discShown = -1;
     int discGone = -1;
