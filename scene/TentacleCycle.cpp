@@ -16,7 +16,8 @@ TentacleCycle::TentacleCycle(const std::list<PictureEntry>& entries, std::int64_
       pictures_(entries, budgetSeconds, stopFlag),
       stopFlag_(stopFlag),
       loader_(stopFlag, decodeTimeLimitMs, std::move(decoder)),
-      canvas_(new CImage())
+      canvas_(new CImage()),
+      preparedCanvas_(new CImage())
 {
     path_.reserve(kPathReserve);
 }
@@ -25,6 +26,8 @@ void TentacleCycle::Start()
 {
     pictures_.Advance();
     canvas_->Create(kCanvasSize, kCanvasSize, 24, CImage::kCompressionRgb, nullptr, 0);
+    // Given to the loader in exchange for the first painted one: no canvas is made later.
+    preparedCanvas_->Create(kCanvasSize, kCanvasSize, 24, CImage::kCompressionRgb, nullptr, 0);
     Reset();
     // The first disc is many seconds away: time enough to decode its picture.
     RequestCurrentPicture();
@@ -44,6 +47,13 @@ bool TentacleCycle::TakeCanvasChange()
     const bool changed = canvasChanged_;
     canvasChanged_ = false;
     return changed;
+}
+
+bool TentacleCycle::TakePreparedCanvasArrival()
+{
+    const bool arrived = preparedCanvasArrived_;
+    preparedCanvasArrived_ = false;
+    return arrived;
 }
 
 void TentacleCycle::BuildTubeModel(float* vertexData, std::uint32_t* indices)
@@ -193,7 +203,7 @@ void TentacleCycle::UpdateWaiting(double dt, DiscPictureLoader::Status picture)
         return;
     state_ = Starting;
     // After a disc for which no picture decoded, the search starts again.
-    if (picture == DiscPictureLoader::Status::Idle) {
+    if (picture == DiscPictureLoader::Status::Idle && !preparedCanvasReady_) {
         failedPictures_ = 0;
         RequestCurrentPicture();
     }
@@ -336,6 +346,12 @@ DiscPictureLoader::Status TentacleCycle::FollowPictureLoader(bool wait)
         RequestCurrentPicture();
         status = wait ? loader_.WaitForResult() : loader_.Poll();
     }
+    if (status == DiscPictureLoader::Status::Painted && !preparedCanvasReady_) {
+        loader_.TakeCanvas(&preparedCanvas_);
+        preparedCanvasReady_ = true;
+        preparedCanvasArrived_ = true;
+        status = DiscPictureLoader::Status::Idle;
+    }
     return status;
 }
 
@@ -347,9 +363,11 @@ bool TentacleCycle::BuildPictureCanvas()
         return false;
     // A picture not painted yet leaves this disc without one; it is still on its way
     // for the next.
-    if (FollowPictureLoader(waitForPictures_) != DiscPictureLoader::Status::Painted)
+    FollowPictureLoader(waitForPictures_);
+    if (!preparedCanvasReady_)
         return false;
-    loader_.TakeCanvas(&canvas_);
+    canvas_.swap(preparedCanvas_);
+    preparedCanvasReady_ = false;
     pictures_.Advance();
     failedPictures_ = 0;
     RequestCurrentPicture();

@@ -75,6 +75,11 @@ public:
 
     // True once after a new disc picture was painted into the canvas.
     bool TakeCanvasChange();
+    // The next disc's canvas once its picture is painted, before that disc is built;
+    // null otherwise. It becomes Canvas() when the disc is built.
+    const CImage* PreparedCanvas() const { return preparedCanvasReady_ ? preparedCanvas_.get() : nullptr; }
+    // True once after a prepared canvas arrived.
+    bool TakePreparedCanvasArrival();
     // When set, a disc whose picture is still being decoded waits for it (at most the
     // decode time limit) instead of going without: for runs that must come out the
     // same on any machine. The saver itself never waits.
@@ -137,4 +142,9 @@ private:
     bool waitForPictures_ = false;
     std::unique_ptr<CImage> canvas_;
     bool canvasChanged_ = false;
+    // Taken from the loader as soon as it is painted, so that the drawing side can
+    // prepare its texture over several frames.
+    std::unique_ptr<CImage> preparedCanvas_;
+    bool preparedCanvasReady_ = false;
+    bool preparedCanvasArrived_ = false;
 };

@@ -1,6 +1,8 @@
 #include "scene/TentaclesHolder.h"
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 #include <new>
 
 #include "app/ApplicationState.h"
@@ -12,6 +14,8 @@
 namespace {
 
 constexpr std::int64_t kExpansionBudgetSeconds = 4000;
+// Rows of the next picture sent to OpenGL per frame: a whole picture takes 8 frames.
+constexpr int kStripRows = 64;
 
 }  // namespace
 
@@ -40,8 +44,11 @@ void TentaclesHolder::Build()
         TheEventLog.Write(1, "Can not create a model for Tentacle");
         return;
     }
-    // Its picture is uploaded whenever the canvas changes.
-    pictureTexture_ = CreateTexture(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR);
+    // Both get their storage now; pictures then arrive strip by strip.
+    for (unsigned int* texture : {&pictureTexture_, &stagingTexture_}) {
+        *texture = CreateTexture(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, kCanvasSize, kCanvasSize, 0, GL_BGR, GL_UNSIGNED_BYTE, nullptr);
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     // The first Advance and the first wait; no random draw happens in between.
     Start();
@@ -69,19 +76,29 @@ bool TentaclesHolder::BuildModel()
 void TentaclesHolder::Update(std::uint32_t elapsedMs)
 {
     TentacleCycle::Update(elapsedMs);
-    if (TakeCanvasChange())
-        UploadPictureTexture();
+    if (TakePreparedCanvasArrival())
+        stagedRows_ = 0;
+    if (PreparedCanvas() != nullptr)
+        StagePictureRows(*PreparedCanvas(), kStripRows);
+    if (TakeCanvasChange()) {
+        // A picture that arrived only now (or a test that waits for it) is staged whole.
+        StagePictureRows(Canvas(), kCanvasSize);
+        std::swap(pictureTexture_, stagingTexture_);
+    }
 }
 
-void TentaclesHolder::UploadPictureTexture()
+void TentaclesHolder::StagePictureRows(const CImage& canvas, int rows)
 {
+    if (stagedRows_ >= kCanvasSize)
+        return;
+    const int count = std::min(rows, kCanvasSize - stagedRows_);
     // The canvas lies bottom row first, as OpenGL's t = 0 wants it: the picture is upright.
-    const CImage& canvas = Canvas();
-    glBindTexture(GL_TEXTURE_2D, pictureTexture_);
+    glBindTexture(GL_TEXTURE_2D, stagingTexture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, kCanvasSize, kCanvasSize, 0, GL_BGR, GL_UNSIGNED_BYTE,
-                 canvas.GetMemory());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, stagedRows_, kCanvasSize, count, GL_BGR, GL_UNSIGNED_BYTE,
+                    canvas.GetMemory() + static_cast<std::size_t>(stagedRows_) * canvas.GetRowSize());
     glBindTexture(GL_TEXTURE_2D, 0);
+    stagedRows_ += count;
 }
 
 void TentaclesHolder::Draw()

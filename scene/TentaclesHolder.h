@@ -24,7 +24,7 @@ public:
 private:
     void Build();
     bool BuildModel();
-    void UploadPictureTexture();
+    void StagePictureRows(const CImage& canvas, int rows);
 
     bool ready_ = false;
     unsigned int program_ = 0;
@@ -32,4 +32,9 @@ private:
     unsigned int vertexBuffer_ = 0;
     unsigned int indexBuffer_ = 0;
     unsigned int pictureTexture_ = 0;
+    // The next disc's picture goes into this texture a strip per frame as soon as it is
+    // painted; the two are exchanged when the disc is built, so no frame uploads a
+    // whole picture.
+    unsigned int stagingTexture_ = 0;
+    int stagedRows_ = kCanvasSize;
 };
