@@ -14,7 +14,7 @@ pictures="$WORK/pictures"
 mkdir -p "$pictures"
 
 # The hostile-file generator's collection, when the build has it; otherwise a few of
-# its files made here.
+# its files made here (when Python is there to make them).
 if [[ -x "$build/make_hostile_pictures" ]]; then
   "$build/make_hostile_pictures" "$WORK/hostile" > /dev/null
   for name in png-cut-inside-text-chunk.png gif-second-image-45000x62000.gif jpeg-2000-scans.jpg \
@@ -23,7 +23,7 @@ if [[ -x "$build/make_hostile_pictures" ]]; then
     bmp-run-length-8192-square.bmp; do
     if [[ -f "$WORK/hostile/$name" ]]; then cp "$WORK/hostile/$name" "$pictures/"; fi
   done
-else
+elif command -v python3 > /dev/null; then
   python3 - "$pictures" << 'PY'
 import struct, sys, zlib
 out = sys.argv[1]
