@@ -1,6 +1,9 @@
-// Plays the Display control panel's part for the preview tests: opens a window, starts
-// the saver given on the command line with "/p <window number>", lets it draw until the
-// stop file appears (at most two minutes), then destroys the window and prints the
+// Plays the Display control panel's part for the preview tests: opens a window of the
+// given client size and starts the saver with "/p <window number>". When the file
+// <stop file>.report appears it reports the saver's child window; when
+// <stop file>.resize appears it makes its window 80x60 pixels larger and reports the
+// child again; when the
+// stop file appears (at most two minutes) it destroys its window and reports the
 // saver's exit code.
 //   PreviewHost <saver.scr> <stop file> [width height]
 #include <windows.h>
@@ -30,6 +33,23 @@ void PumpFor(DWORD ms)
     }
 }
 
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+unsigned long long Number(HWND window) { return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)); }
+
+void ReportChild(HWND child)
+{
+    wchar_t title[64] = L"";
+    GetWindowTextW(child, title, 64);
+    char narrowTitle[64] = "";
+    WideCharToMultiByte(CP_UTF8, 0, title, -1, narrowTitle, sizeof narrowTitle, nullptr, nullptr);
+    RECT area = {0, 0, 0, 0};
+    GetClientRect(child, &area);
+    std::printf("saver window %llu title %s size %ld %ld visible %d\n", Number(child), narrowTitle, area.right,
+                area.bottom, IsWindowVisible(child) ? 1 : 0);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -38,7 +58,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: PreviewHost <saver.scr> <stop file> [width height]\n");
         return 2;
     }
-    const char* stopFile = argv[2];
+    const std::string stopFile = argv[2];
+    const std::string reportFile = stopFile + ".report";
+    const std::string resizeFile = stopFile + ".resize";
     const int width = argc > 4 ? std::atoi(argv[3]) : 320;
     const int height = argc > 4 ? std::atoi(argv[4]) : 240;
 
@@ -49,10 +71,11 @@ int main(int argc, char** argv)
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = L"ZentharisPreviewHost";
     RegisterClassW(&windowClass);
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
     RECT frame = {0, 0, width, height};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+    AdjustWindowRect(&frame, style, FALSE);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Preview host", style, 0, 0,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                   windowClass.hInstance, nullptr);
     if (window == nullptr) {
         std::fprintf(stderr, "no host window\n");
@@ -60,8 +83,7 @@ int main(int argc, char** argv)
     }
     PumpFor(300);
 
-    std::string command = "\"" + std::string(argv[1]) + "\" /p " +
-                          std::to_string(static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    std::string command = "\"" + std::string(argv[1]) + "\" /p " + std::to_string(Number(window));
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -72,15 +94,31 @@ int main(int argc, char** argv)
     }
     RECT client;
     GetClientRect(window, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
-    std::printf("host window %llu client %ld %ld %ld %ld\n",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), origin.x, origin.y,
-                client.right, client.bottom);
+    std::printf("host window %llu size %ld %ld\n", Number(window), client.right, client.bottom);
     std::fflush(stdout);
 
-    for (int waited = 0; waited < 1200 && GetFileAttributesA(stopFile) == INVALID_FILE_ATTRIBUTES; ++waited)
+    HWND child = nullptr;
+    bool reported = false;
+    bool resized = false;
+    for (int waited = 0; waited < 1200 && !FileExists(stopFile); ++waited) {
         PumpFor(100);
+        if (!reported && FileExists(reportFile)) {
+            reported = true;
+            child = FindWindowExW(window, nullptr, L"WindowsScreenSaverClass", nullptr);
+            if (child != nullptr)
+                ReportChild(child);
+            else
+                std::printf("no saver window\n");
+            std::fflush(stdout);
+        }
+        if (child != nullptr && !resized && FileExists(resizeFile)) {
+            resized = true;
+            SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 80, frame.bottom - frame.top + 60,
+                         SWP_NOMOVE | SWP_NOZORDER);
+            PumpFor(1500);  // the saver looks at its parent's size a few times a second
+            ReportChild(child);
+        }
+    }
     DWORD early = STILL_ACTIVE;
     GetExitCodeProcess(process.hProcess, &early);
     if (early != STILL_ACTIVE) {

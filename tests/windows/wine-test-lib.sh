@@ -23,6 +23,8 @@ wine_test_setup() {
 
 wine_test_cleanup() {
   local status=$?
+  # A check's own undoing (WINE_TEST_UNDO, a command line), whatever happened.
+  [[ -n "${WINE_TEST_UNDO:-}" ]] && { eval "$WINE_TEST_UNDO" || true; }
   if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
     kill "$SAVER_PID" 2> /dev/null || true
   fi
@@ -32,7 +34,7 @@ wine_test_cleanup() {
     echo "--- log of the failed run:" >&2
     tr -d '\r' < "$LOG" >&2
   fi
-  if [[ $status -ne 0 && -n "${ZEN_KEEP_FAILED:-}" ]]; then
+  if [[ -n "${ZEN_KEEP_WORK:-}" ]]; then  # to look at the screenshots
     echo "kept $WORK" >&2
   else
     rm -rf "$WORK"

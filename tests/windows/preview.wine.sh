@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# zentharis.scr /p <window> under Wine: a test program plays the control panel with a
+# 320x240 window. The saver makes its window "Preview" a visible child filling it,
+# draws the scene there (sky above, horizon glow below, the planet high up), follows
+# the window when it grows, and ends with exit code 0 when the window is destroyed.
+# Wine does not composite one process's OpenGL child window into another process's
+# window, so the scene is read from the saver's own drawable.
+set -euo pipefail
+source "$(dirname "$0")/wine-test-lib.sh"
+wine_test_setup "$0" "$@"
+
+stop="$WORK/stop"
+"$WINE_RUN" "$PREVIEW_HOST" "$(winepath -w "$SAVER" 2> /dev/null)" "$(winepath -w "$stop" 2> /dev/null)" 320 240 \
+  > "$WORK/host.out" 2> "$WORK/host.err" &
+SAVER_PID=$!
+host_says() { tr -d '\r' < "$WORK/host.out"; }
+wait_for_log "Scene has been initialized successfully" 90 || fail "the scene did not start in the preview"
+sleep 4
+touch "$stop.report"
+deadline=$((SECONDS + 20))
+until host_says | grep -q "saver window"; do
+  ((SECONDS < deadline)) || fail "the host did not report the child"
+  sleep 0.2
+done
+read -r _ _ _ _ title _ width height _ visible < <(host_says | grep -m 1 "^saver window") ||
+  fail "no child window of the host's: $(host_says)"
+[[ "$title" == Preview && "$width" == 320 && "$height" == 240 && "$visible" == 1 ]] ||
+  fail "the saver's child window: $(host_says | grep -m 1 '^saver window')"
+# Wine gives the OpenGL drawable an X window of its own, unnamed, of the child's size.
+drawable="$(xwininfo -root -tree | awk '/\(has no name\): \(\)  320x240/ { print $1; exit }')"
+[[ -n "$drawable" ]] || fail "no OpenGL drawable of the preview's size"
+import -window "$drawable" "$WORK/preview.png"
+
+brightness="$(mean_brightness "$WORK/preview.png")"
+awk -v b="$brightness" 'BEGIN { exit !(b > 0.08) }' || fail "the preview is black (mean $brightness)"
+glow="$(colour_share "$WORK/preview.png" 220 120 105 60 320x20+0+135)"
+awk -v s="$glow" 'BEGIN { exit !(s > 0.3) }' || fail "no glowing horizon in the preview ($glow)"
+sky="$(convert "$WORK/preview.png" -crop 320x20+0+0 -format "%[fx:mean.b > mean.r ? 1 : 0]" info:)"
+[[ "$sky" == 1 ]] || fail "the top of the preview is not the night sky"
+planet="$(mean_brightness "$WORK/preview.png" 70x60+125+10)"
+mirror="$(mean_brightness "$WORK/preview.png" 70x60+125+170)"
+awk -v p="$planet" -v m="$mirror" 'BEGIN { exit !(p > 1.8 * m) }' ||
+  fail "no planet above the centre (planet area $planet, mirrored area $mirror): upside down?"
+
+touch "$stop.resize"
+deadline=$((SECONDS + 20))
+until [[ "$(host_says | grep -c '^saver window')" -ge 2 ]]; do
+  ((SECONDS < deadline)) || fail "the host did not report the child after growing"
+  sleep 0.2
+done
+read -r _ _ _ _ _ _ width height _ < <(host_says | grep '^saver window' | tail -n 1)
+[[ "$width" == 400 && "$height" == 300 ]] || fail "the preview did not follow its window: ${width}x${height}"
+
+touch "$stop"
+wait_saver_exit 60
+[[ "$SAVER_STATUS" == 0 ]] || fail "the preview host failed: $(host_says)"
+host_says | grep -q "^saver exit code 0$" || fail "the saver did not end with 0: $(host_says)"
+expect_wine_records_in_order "   Notify : Scene has been initialized successfully" \
+  "   Notify : Start common uninstall" "   Notify : Common uninstall has finished properly"
+echo PASS
