@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# zentharis.scr /s under Wine: the scene fills the screen the right way up (backdrop
+# zentharis.scr /s under Wine: a window over the whole screen with the cursor hidden;
+# the scene fills it the right way up (backdrop
 # sky above its glowing horizon, the planet above the centre, the flowers' fruits); a
 # pointer movement of 2+2 pixels keeps it, 3+3 closes it with exit code 0; the log
 # beside the .scr holds every record of a proper run in order, in text mode.
@@ -7,8 +8,19 @@ set -euo pipefail
 source "$(dirname "$0")/wine-test-lib.sh"
 wine_test_setup "$0" "$@"
 
+before="$(cursor_opacity)"
 start_saver /s
 wait_for_log "Scene has been initialized successfully" 90 || fail "the scene did not start"
+window="$(wait_for_window "Screen Saver" 20)" || fail "no window titled Screen Saver"
+info="$(xwininfo -id "$window")"
+grep -q "Width: 1024" <<< "$info" && grep -q "Height: 768" <<< "$info" ||
+  fail "the window does not cover the screen: $(grep -E 'Width|Height' <<< "$info" | tr '\n' ' ')"
+grep -q "Absolute upper-left X:  0" <<< "$info" && grep -q "Absolute upper-left Y:  0" <<< "$info" ||
+  fail "the window is not at the screen's corner"
+after="$(cursor_opacity)"
+if [[ "$before" != skip ]]; then
+  awk -v o="$after" 'BEGIN { exit !(o == 0) }' || fail "the cursor is visible over the saver ($after)"
+fi
 sleep 4
 screenshot "$WORK/shot.png"
 expect_running "the saver ended by itself"
