@@ -9,10 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(cd "${1:-build}" && pwd)"
 seconds="${2:-70}"
+pictures=()
+[[ -n "${3:-}" ]] && pictures=("$(readlink -f "$3")")
 cmake --build "$build" -j2 --target DiscFrameTimeBench > /dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/config"
 cd "$work"
 XDG_CONFIG_HOME="$work/config" ALSOFT_DRIVERS=null \
-  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$build/bench/DiscFrameTimeBench" "$seconds" ${3:+"$(readlink -f "$3")"}
+  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$build/bench/DiscFrameTimeBench" "$seconds" "${pictures[@]}"
