@@ -87,4 +87,6 @@ took_ms=$((($(date +%s%N) - start_ns) / 1000000))
 echo "ended ${took_ms} ms after the key press, stderr $(wc -c < "$WORK/stderr") bytes"
 [[ "$SAVER_STATUS" == 0 ]] || fail "exit status $SAVER_STATUS after a key"
 ((took_ms <= 2000)) || fail "the saver took ${took_ms} ms to end"
+# The render thread tore down by itself: closing did not have to be cut short.
+expect_log_ends_properly
 echo PASS
