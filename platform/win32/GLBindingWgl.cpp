@@ -163,6 +163,15 @@ void DisplaySize(GLSurface* surface, int* width, int* height)
     *height = GetDeviceCaps(surface->deviceContext, VERTRES);
 }
 
+double DisplayRefreshRate(GLSurface* surface)
+{
+    if (surface == nullptr || surface->deviceContext == nullptr)
+        return 0.0;
+    // 0 and 1 stand for the hardware's default rate, which the system does not tell.
+    const int rate = GetDeviceCaps(surface->deviceContext, VREFRESH);
+    return rate > 1 ? static_cast<double>(rate) : 0.0;
+}
+
 void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom)
 {
     if (surface == nullptr || surface->context == nullptr || right <= 0 || bottom <= 0)
