@@ -23,13 +23,17 @@ public:
         std::unique_lock<std::mutex> lock(mutex_);
         ++entered_;
         opened_.wait(lock, [this] { return open_; });
+        ++left_;
+        opened_.notify_all();
         return false;
     }
+    // Lets every held decoder return, and waits (a little) until they have.
     void Open()
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
         open_ = true;
         opened_.notify_all();
+        opened_.wait_for(lock, std::chrono::seconds(2), [this] { return left_ == entered_; });
     }
     int Entered()
     {
@@ -42,6 +46,7 @@ private:
     std::condition_variable opened_;
     bool open_ = false;
     int entered_ = 0;
+    int left_ = 0;
 };
 
 std::uint32_t CanvasPixel(const CImage& canvas, int x, int y)
