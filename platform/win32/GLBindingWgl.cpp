@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/GLBinding.h"
+#include "platform/OverlayGLState.h"
 #include "platform/win32/ProcAddress.h"
 
 namespace platform {
@@ -23,7 +24,6 @@ struct GLSurface {
     void* overlayPixels = nullptr;
     int overlayWidth = 0;
     int overlayHeight = 0;
-    GLint textureUnits = -1;
 };
 
 namespace {
@@ -200,36 +200,7 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
     GdiFlush();
 
     // The block's top row is the window's top row; the bitmap's rows run bottom up.
-    if (surface->textureUnits < 0) {
-        surface->textureUnits = 1;
-        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &surface->textureUnits);
-    }
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    GLint activeTexture = GL_TEXTURE0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
-    GLint unpackBuffer = 0;
-    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-    glUseProgram(0);
-    if (unpackBuffer != 0)
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-    for (GLint unit = surface->textureUnits - 1; unit >= 0; --unit) {
-        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        glDisable(GL_TEXTURE_1D);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_TEXTURE_3D);
-        glDisable(GL_TEXTURE_CUBE_MAP);
-    }
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_FOG);
-    glDisable(GL_COLOR_LOGIC_OP);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const OverlayGLState overlayState(client.right, client.bottom);
     glPixelZoom(1.0f, 1.0f);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, right);
@@ -240,12 +211,6 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
     glPixelTransferf(GL_ALPHA_SCALE, 1.0f);
     glWindowPos2i(0, windowHeight - textHeight);
     glDrawPixels(textWidth, textHeight, GL_BGRA, GL_UNSIGNED_BYTE, surface->overlayPixels);
-    glPopClientAttrib();
-    glPopAttrib();
-    if (unpackBuffer != 0)
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
-    glActiveTexture(static_cast<GLenum>(activeTexture));
-    glUseProgram(static_cast<GLuint>(program));
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/GLBinding.h"
+#include "platform/OverlayGLState.h"
 #include "platform/x11/X11Session.h"
 
 namespace platform {
@@ -21,7 +22,6 @@ struct GLSurface {
     GLXContext context = nullptr;
     XFontStruct* font = nullptr;
     GLuint fontLists = 0;  // one display list per character code
-    GLint textureUnits = -1;
     bool released = false;  // the window went away and the context was let go
 };
 
@@ -216,52 +216,12 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
         width = current[2];
         height = current[3];
     }
-    if (surface->textureUnits < 0) {
-        surface->textureUnits = 1;
-        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &surface->textureUnits);
-    }
     const int length = static_cast<int>(std::strlen(text));
     const int ascent = surface->font != nullptr ? surface->font->ascent : 10;
     const int lineHeight = surface->font != nullptr ? ascent + surface->font->descent : 13;
     const int textWidth = surface->font != nullptr ? XTextWidth(surface->font, text, length) : 6 * length;
 
-    // Everything the scene set up is put back afterwards.
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    GLint activeTexture = GL_TEXTURE0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-    glUseProgram(0);
-    for (GLint unit = surface->textureUnits - 1; unit >= 0; --unit) {
-        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        glDisable(GL_TEXTURE_1D);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_TEXTURE_3D);
-        glDisable(GL_TEXTURE_CUBE_MAP);
-    }
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_FOG);
-    glDisable(GL_COLOR_LOGIC_OP);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != width || viewport[3] != height)
-        glViewport(0, 0, width, height);
+    const OverlayGLState overlayState(width, height);
     // The clip rectangle is (0, 0)-(right, bottom) from the window's top-left corner.
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, height - bottom, right, bottom);
@@ -282,15 +242,6 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
             x += XTextWidth(surface->font, c, 1);
         }
     }
-
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopClientAttrib();
-    glPopAttrib();
-    glActiveTexture(static_cast<GLenum>(activeTexture));
-    glUseProgram(static_cast<GLuint>(program));
 }
 
 }  // namespace platform

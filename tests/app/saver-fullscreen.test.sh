@@ -31,24 +31,7 @@ status="$SAVER_STATUS"
 [[ "$status" == 0 ]] || fail "exit status $status after the pointer moved"
 
 [[ "$(head -n 1 "$LOG")" == "   Notify : Application has run" ]] || fail "first record"
-expect_records_in_order \
-  "   Notify : Application has run" \
-  "   Notify : Run looping thread" \
-  "   Notify : Zentharis screensaver" \
-  "   Notify : Version: 1.0" \
-  "   Notify : Start common initialization" \
-  "   Notify : SoundManager has been created" \
-  "   Notify : Context for OpenGL has been created" \
-  "   Notify : GLEW initialized" \
-  "   Notify : OpenGL 2.0 is found" \
-  "   Notify : WGLEW_EXT_swap_control extension is found" \
-  "   Notify : VSYNC has been setted properly" \
-  "   Notify : Video initialization has finished successfully" \
-  "   Notify : Start scene initialization" \
-  "   Notify : Scene has been initialized successfully" \
-  "   Notify : Start common uninstall" \
-  "   Notify : Common uninstall has finished properly" \
-  "   Notify : FPS = -1"
+expect_records_in_order "${PROPER_RUN_RECORDS[@]}"
 expect_log_ends_properly
 ! grep -q "(!)Error" "$LOG" || fail "a proper run logged an error"
 echo PASS

@@ -122,6 +122,27 @@ expect_log_ends_properly() {
     fail "log does not end with the frame-rate record"
 }
 
+# Every record of a proper run without the FPS overlay, in order.
+PROPER_RUN_RECORDS=(
+  "   Notify : Application has run"
+  "   Notify : Run looping thread"
+  "   Notify : Zentharis screensaver"
+  "   Notify : Version: 1.0"
+  "   Notify : Start common initialization"
+  "   Notify : SoundManager has been created"
+  "   Notify : Context for OpenGL has been created"
+  "   Notify : GLEW initialized"
+  "   Notify : OpenGL 2.0 is found"
+  "   Notify : WGLEW_EXT_swap_control extension is found"
+  "   Notify : VSYNC has been setted properly"
+  "   Notify : Video initialization has finished successfully"
+  "   Notify : Start scene initialization"
+  "   Notify : Scene has been initialized successfully"
+  "   Notify : Start common uninstall"
+  "   Notify : Common uninstall has finished properly"
+  "   Notify : FPS = -1"
+)
+
 # expect_records_in_order <record...>: each record appears as a whole line, in order.
 expect_records_in_order() {
   local line=0

@@ -48,24 +48,7 @@ wait_saver_exit 30
 [[ "$SAVER_STATUS" == 0 ]] || fail "exit status $SAVER_STATUS after the pointer moved"
 
 grep -q $'\r$' "$LOG" || fail "the log's lines do not end with CR LF"
-expect_wine_records_in_order \
-  "   Notify : Application has run" \
-  "   Notify : Run looping thread" \
-  "   Notify : Zentharis screensaver" \
-  "   Notify : Version: 1.0" \
-  "   Notify : Start common initialization" \
-  "   Notify : SoundManager has been created" \
-  "   Notify : Context for OpenGL has been created" \
-  "   Notify : GLEW initialized" \
-  "   Notify : OpenGL 2.0 is found" \
-  "   Notify : WGLEW_EXT_swap_control extension is found" \
-  "   Notify : VSYNC has been setted properly" \
-  "   Notify : Video initialization has finished successfully" \
-  "   Notify : Start scene initialization" \
-  "   Notify : Scene has been initialized successfully" \
-  "   Notify : Start common uninstall" \
-  "   Notify : Common uninstall has finished properly" \
-  "   Notify : FPS = -1"
+expect_wine_records_in_order "${PROPER_RUN_RECORDS[@]}"
 [[ "$(plain_log | head -n 1)" == "   Notify : Application has run" ]] || fail "first record"
 ! grep -q "(!)Error" "$LOG" || fail "a proper run logged an error"
 echo PASS
