@@ -1,6 +1,8 @@
 #include "app/EventLog.h"
 
 #include "platform/ExecutablePath.h"
+#include "platform/FileSystem.h"
+#include "platform/LogFile.h"
 
 namespace {
 
@@ -18,7 +20,18 @@ const char* PrefixFor(int level)
 
 }  // namespace
 
-EventLog::EventLog() { Open(LogPathFor(platform::ExecutablePath())); }
+EventLog::EventLog()
+{
+    const std::string besideExecutable = LogPathFor(platform::ExecutablePath());
+    Open(besideExecutable);
+    // An installed program's folder is not its user's to write.
+    if (file_ == nullptr && !besideExecutable.empty()) {
+        const std::string folder = platform::UserStateFolder();
+        if (!folder.empty())
+            Open(folder + platform::kPathSeparator +
+                 besideExecutable.substr(besideExecutable.find_last_of(platform::kPathSeparator) + 1));
+    }
+}
 
 EventLog::EventLog(const std::string& logPath) { Open(logPath); }
 
@@ -26,7 +39,7 @@ void EventLog::Open(const std::string& logPath)
 {
     if (logPath.empty())
         return;
-    file_ = std::fopen(logPath.c_str(), "w");
+    file_ = platform::CreateLogFile(logPath);
     if (file_ != nullptr)
         Write(0, "Application has run");
 }

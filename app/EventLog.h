@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <string>
 
-// A plain-text trace of the run beside the executable, truncated at every start, and
-// the first error text meant for the user.
+// A plain-text trace of the run beside the executable (or in the user's state folder
+// when the executable's folder cannot be written), truncated at every start, and the
+// first error text meant for the user.
 class EventLog {
 public:
     // Opens the log for the running executable.

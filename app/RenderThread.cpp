@@ -137,6 +137,8 @@ int InitVideo(platform::WindowHandle window)
         return 1;
     }
     TheEventLog.Write(0, "SoundManager has been created");
+    if (state.soundManager->IsSilent())
+        TheEventLog.Write(0, "No sound device is available, the saver runs silently");
 
     state.window = window;
     state.surface = platform::OpenGLSurface(window);

@@ -1,7 +1,9 @@
 #include "app/ScreenSaverHost.h"
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "app/ProcessObjects.h"
 #include "app/RenderThread.h"
 #include "platform/Clock.h"
 #include "platform/SaverPassword.h"
@@ -130,7 +132,7 @@ const ScreenSaverHostServices& DefaultScreenSaverHostServices()
         RunSettingsDialog,          platform::PostToParentWindow,     platform::SendVerifyPasswordMessage,
         [] { platform::SleepMilliseconds(0); },                       platform::TickCount,
         platform::SaverChecksPassword, platform::LoadPasswordVerifier, platform::UnloadPasswordVerifier,
-        platform::VerifySaverPassword, platform::ChangeSaverPassword,
+        platform::VerifySaverPassword, platform::ChangeSaverPassword, platform::DesktopWindow,
     };
     return services;
 }
@@ -189,6 +191,32 @@ int ScreenSaverMain(const char* commandText)
     default:
         return -1;
     }
+}
+
+int RunDaemonCommandLine(const DaemonCommandLine& line, const char* environmentWindow)
+{
+    const ScreenSaverHostServices& services = Host().services;
+    if (!line.valid) {
+        std::fputs(DaemonUsageText(), stderr);
+        return -1;
+    }
+    WindowHandle window = line.windowId;
+    if (line.target == DaemonCommandLine::Target::Root) {
+        if (environmentWindow == nullptr) {
+            window = services.desktopWindow();
+        } else if (!ParseDaemonWindowId(environmentWindow, &window)) {
+            std::fprintf(stderr, "zentharis: XSCREENSAVER_WINDOW is not a window id: %s\n", environmentWindow);
+            return -1;
+        }
+    }
+    if (window == 0 || !services.windowExists(window)) {
+        std::fputs("zentharis: no such window\n", stderr);
+        return -1;
+    }
+    // For this run only: the settings dialog alone stores settings.
+    if (line.showFps >= 0)
+        EnableFPS.SetValue(line.showFps);
+    return RunSaverWindow(window);
 }
 
 int ShowSettingsDialog(WindowHandle parent)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/DaemonCommandLine.h"
 #include "platform/SaverWindow.h"
 
 // The screen-saver host: reads the command line, runs one mode, and applies the
@@ -9,6 +10,12 @@
 
 // Runs the mode the command text asks for and returns the process's exit code.
 int ScreenSaverMain(const char* commandText);
+
+// Runs a screen-saver daemon's command line: the saver inside the window it names,
+// behaving as the preview does. environmentWindow is the daemon's window variable
+// (XSCREENSAVER_WINDOW), or null when it is not set. -1 when the line or the window is
+// not usable.
+int RunDaemonCommandLine(const DaemonCommandLine& line, const char* environmentWindow);
 
 // Decimal digits accumulated in 32 bits, stopping at the first other character.
 std::uint32_t ParseWindowNumber(const char* text);
@@ -53,6 +60,7 @@ struct ScreenSaverHostServices {
     void (*unloadPasswordVerifier)();
     int (*verifyPassword)(platform::WindowHandle window);
     void (*changePassword)(platform::WindowHandle window);
+    platform::WindowHandle (*desktopWindow)();
 };
 
 const ScreenSaverHostServices& DefaultScreenSaverHostServices();

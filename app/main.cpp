@@ -2,10 +2,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/DaemonCommandLine.h"
 #include "app/ScreenSaverHost.h"
 
 int main(int argc, char** argv)
 {
+    const DaemonCommandLine daemonLine = ParseDaemonCommandLine(argc, argv);
+    if (daemonLine.recognised) {
+        const int code = RunDaemonCommandLine(daemonLine, std::getenv("XSCREENSAVER_WINDOW"));
+        std::fflush(nullptr);
+        std::_Exit(code & 0xFF);
+    }
+
     std::string commandText;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)

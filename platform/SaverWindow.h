@@ -52,11 +52,15 @@ using WindowProcedure = std::intptr_t (*)(const WindowEvent& event);
 
 bool WindowExists(WindowHandle window);
 WindowHandle ForegroundWindow();
+// The window under every other (X's root window); 0 without a display.
+WindowHandle DesktopWindow();
 
 // Creates the saver window (full screen when parent is 0, else a child filling parent),
 // runs the message loop until the window is destroyed, and returns the exit value
 // (0 when no window could be created). A second full-screen saver raises the first
-// and returns 0 without a window.
+// and returns 0 without a window; any number of savers may run inside windows.
+// Where the system stops programs by signal (SIGTERM, SIGINT, SIGHUP), such a signal
+// during the loop closes the window as a Close message does.
 int RunSaverWindow(WindowHandle parent, WindowProcedure procedure);
 
 // Thread-safe: queues a Close message for the window.

@@ -16,8 +16,11 @@ namespace platform {
 struct SoundDevice;
 struct SoundVoice;
 
-// The default output device, or null when none opens.
+// The default output device; when none opens, a silent output that plays (and times)
+// everything as a device would without making a sound. Null when neither can be had.
 SoundDevice* OpenSoundDevice(WindowHandle window);
+// True when the device is the silent stand-in for a missing output device.
+bool IsSilentSoundDevice(const SoundDevice* device);
 // Releases the device; its voices must have been released first. Null is ignored.
 void CloseSoundDevice(SoundDevice* device);
 

@@ -14,6 +14,8 @@ SoundManager::SoundManager(platform::WindowHandle window)
     buffers_.reserve(4);
 }
 
+bool SoundManager::IsSilent() const { return platform::IsSilentSoundDevice(device_); }
+
 SoundManager::~SoundManager()
 {
     for (SoundBuffer* buffer : buffers_)

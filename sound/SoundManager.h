@@ -23,6 +23,8 @@ public:
     SoundManager& operator=(const SoundManager&) = delete;
 
     bool IsReady() const { return device_ != nullptr; }
+    // Ready, but on the silent output that stands in for a missing sound device.
+    bool IsSilent() const;
 
     // An empty 3D buffer of that many bytes, kept by the manager; none for 0 bytes
     // (or fewer), without a device, or when the device refuses.

@@ -8,7 +8,10 @@ set(ZEN_DIALOG_PICTURES
   ${ZEN_DIALOG_PICTURES_DIR}/FileIcon16.bmp
   ${ZEN_DIALOG_PICTURES_DIR}/FolderIcon16.bmp
   ${ZEN_DIALOG_PICTURES_DIR}/Saver.ico
-  ${ZEN_DIALOG_PICTURES_DIR}/Settings.ico)
+  ${ZEN_DIALOG_PICTURES_DIR}/Settings.ico
+  ${ZEN_DIALOG_PICTURES_DIR}/Saver48.png
+  ${ZEN_DIALOG_PICTURES_DIR}/Saver128.png)
+target_link_libraries(make_dialog_pictures PRIVATE PkgConfig::STB)
 add_custom_command(
   OUTPUT ${ZEN_DIALOG_PICTURES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEN_DIALOG_PICTURES_DIR}

@@ -1,6 +1,7 @@
 // Paints the pictures of the two dialogs: the About picture (bitmap 116), the list icons
 // of the Image Library (bitmaps 138 to 141: a green disc for a file, a green eight-armed
-// star for a folder) and the program's icons 100 and 102.
+// star for a folder) and the program's icons 100 and 102, and the program's icon as PNG
+// files for Linux desktops (48 and 128 pixels).
 //
 // make_dialog_pictures <output folder>
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <stb_image_write.h>
 
 namespace {
 
@@ -135,6 +138,20 @@ bool WriteBmp(const std::string& path, const Image& image, const Colour& backgro
 }
 
 // 32-bit images with alpha and the AND mask older readers want.
+// Straight-alpha RGBA, as desktop icons are.
+bool WritePng(const std::string& path, const Image& image)
+{
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(image.pixels.size() * 4);
+    for (const Colour& c : image.pixels) {
+        rgba.push_back(Byte(c.r));
+        rgba.push_back(Byte(c.g));
+        rgba.push_back(Byte(c.b));
+        rgba.push_back(Byte(c.a));
+    }
+    return stbi_write_png(path.c_str(), image.width, image.height, 4, rgba.data(), image.width * 4) != 0;
+}
+
 bool WriteIco(const std::string& path, const std::vector<Image>& images)
 {
     std::vector<std::vector<std::uint8_t>> entries;
@@ -386,7 +403,9 @@ int main(int argc, char** argv)
                          WriteIco(folder + "/Saver.ico", {ProgramIcon(48, false), ProgramIcon(32, false),
                                                           ProgramIcon(16, false)}) &&
                          WriteIco(folder + "/Settings.ico",
-                                  {ProgramIcon(48, true), ProgramIcon(32, true), ProgramIcon(16, true)});
+                                  {ProgramIcon(48, true), ProgramIcon(32, true), ProgramIcon(16, true)}) &&
+                         WritePng(folder + "/Saver48.png", ProgramIcon(48, false)) &&
+                         WritePng(folder + "/Saver128.png", ProgramIcon(128, false));
     if (!written) {
         std::fprintf(stderr, "make_dialog_pictures: cannot write into %s\n", folder.c_str());
         return 1;

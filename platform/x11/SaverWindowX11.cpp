@@ -1,6 +1,7 @@
 // The saver window on X11: a full-screen override-redirect window that grabs input, or a
-// child filling a preview window, with a message loop that turns X events into
-// WindowEvents. Other threads reach the loop through a self-pipe.
+// child filling a preview window (or a screen-saver daemon's window, or the root
+// window), with a message loop that turns X events into WindowEvents. Other threads and
+// the stop signals reach the loop through a self-pipe.
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -80,6 +81,33 @@ unsigned long userRequests = 0;
 unsigned long userHandled = 0;
 std::atomic<int> windowWidth{0};
 std::atomic<int> windowHeight{0};
+
+// Set by a stop signal's handler, which does nothing else but write to the pipe.
+volatile sig_atomic_t stopSignalled = 0;
+int signalWakeFd = -1;
+
+void OnStopSignal(int)
+{
+    const int savedErrno = errno;
+    stopSignalled = 1;
+    const char byte = 1;
+    if (signalWakeFd >= 0)
+        (void)!write(signalWakeFd, &byte, 1);
+    errno = savedErrno;
+}
+
+// Daemons end their display programs with SIGTERM; a terminal sends SIGINT or SIGHUP.
+void CatchStopSignals(int wakeFd)
+{
+    signalWakeFd = wakeFd;
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signalNumber, &action, nullptr);
+}
 
 Display* WindowDisplay()
 {
@@ -329,6 +357,10 @@ void RunLoop()
             while (read(thread.wakePipe[0], drain, sizeof drain) > 0) {
             }
         }
+        if (stopSignalled != 0) {
+            stopSignalled = 0;
+            Deliver(WindowMessage::Close);
+        }
     }
 }
 
@@ -390,6 +422,12 @@ bool WindowExists(WindowHandle window)
     return XGetWindowAttributes(display, static_cast<Window>(window), &attributes) != 0;
 }
 
+WindowHandle DesktopWindow()
+{
+    Display* display = WindowDisplay();
+    return display != nullptr ? static_cast<WindowHandle>(DefaultRootWindow(display)) : 0;
+}
+
 WindowHandle ForegroundWindow()
 {
     Display* display = WindowDisplay();
@@ -411,6 +449,10 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     const Window root = RootWindow(display, screen);
     const Window parent = static_cast<Window>(parentHandle);
     const bool preview = parent != 0;
+
+    if (thread.wakePipe[0] < 0 && pipe2(thread.wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        return 0;
+    CatchStopSignals(thread.wakePipe[1]);
 
     if (!preview) {
         const Window running = FindRunningSaver(display, root);
@@ -440,10 +482,6 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     if (visual == nullptr)
         return 0;
 
-    if (thread.wakePipe[0] < 0 && pipe2(thread.wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) {
-        XFree(visual);
-        return 0;
-    }
     thread.blankCursor = MakeBlankCursor(display, root);
     thread.wmName = XA_WM_NAME;
     thread.netWmName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -454,12 +492,14 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     attributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
     attributes.border_pixel = 0;
     attributes.background_pixel = BlackPixel(display, screen);
-    attributes.override_redirect = preview ? False : True;
+    // Inside the root window the saver is a backdrop no window manager should frame.
+    const bool insideRoot = preview && parent == root;
+    attributes.override_redirect = preview && !insideRoot ? False : True;
     attributes.event_mask = ExposureMask | StructureNotifyMask | PropertyChangeMask;
     if (!preview)
         attributes.event_mask |= KeyPressMask | ButtonPressMask | PointerMotionMask | FocusChangeMask;
     const unsigned long valueMask =
-        CWColormap | CWBorderPixel | CWBackPixel | CWEventMask | (preview ? 0 : CWOverrideRedirect);
+        CWColormap | CWBorderPixel | CWBackPixel | CWEventMask | (preview && !insideRoot ? 0 : CWOverrideRedirect);
     const Window window = XCreateWindow(display, preview ? parent : root, x, y, width, height, 0, visual->depth,
                                         InputOutput, visual->visual, valueMask, &attributes);
     XFree(visual);
@@ -501,10 +541,14 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
 
     Deliver(WindowMessage::Create);
     if (!thread.destroyed) {
-        if (preview)
+        if (insideRoot) {
             XMapWindow(display, window);
-        else
+            XLowerWindow(display, window);
+        } else if (preview) {
+            XMapWindow(display, window);
+        } else {
             XMapRaised(display, window);
+        }
         RunLoop();
     }
 

@@ -4,9 +4,13 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <new>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -14,6 +18,10 @@ namespace platform {
 struct SoundDevice {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
+    // The silent output: a loopback device whose mix is made in real time and dropped.
+    bool silent = false;
+    std::thread mixer;
+    std::atomic<bool> stopMixer{false};
 };
 
 struct SoundVoice {
@@ -43,15 +51,56 @@ bool Upload(SoundVoice* voice)
     return alGetError() == AL_NO_ERROR;
 }
 
+// OpenAL Soft picks its backend once, when the library first starts, and does not fall
+// back to its null output when the chosen backend finds no device. Its loopback device
+// needs no backend at all; a thread of ours takes the place of the sound card's clock.
+constexpr ALCint kSilentChannels = ALC_STEREO_SOFT;
+constexpr int kSilentChunkFrames = 441;  // 10 ms
+
+void MixSilently(SoundDevice* device, LPALCRENDERSAMPLESSOFT render)
+{
+    static thread_local short discarded[kSilentChunkFrames * 2];
+    const auto start = std::chrono::steady_clock::now();
+    long long framesMixed = 0;
+    while (!device->stopMixer.load()) {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const long long framesDue =
+            std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count() * kSampleRate / 1000000;
+        while (framesMixed + kSilentChunkFrames <= framesDue) {
+            render(device->device, discarded, kSilentChunkFrames);
+            framesMixed += kSilentChunkFrames;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+ALCdevice* OpenSilentDevice(LPALCRENDERSAMPLESSOFT* render)
+{
+    if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE)
+        return nullptr;
+    const auto open =
+        reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    *render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    if (open == nullptr || *render == nullptr)
+        return nullptr;
+    return open(nullptr);
+}
+
 }  // namespace
 
 SoundDevice* OpenSoundDevice(WindowHandle window)
 {
     (void)window;  // OpenAL does not bind its output to a window
+    LPALCRENDERSAMPLESSOFT render = nullptr;
     ALCdevice* device = alcOpenDevice(nullptr);
+    const bool silent = device == nullptr;
+    if (silent)
+        device = OpenSilentDevice(&render);
     if (device == nullptr)
         return nullptr;
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    const ALCint silentAttributes[] = {ALC_FORMAT_CHANNELS_SOFT, kSilentChannels, ALC_FORMAT_TYPE_SOFT,
+                                       ALC_SHORT_SOFT, ALC_FREQUENCY, kSampleRate, 0};
+    ALCcontext* context = alcCreateContext(device, silent ? silentAttributes : nullptr);
     if (context == nullptr || alcMakeContextCurrent(context) != ALC_TRUE) {
         if (context != nullptr)
             alcDestroyContext(context);
@@ -67,6 +116,9 @@ SoundDevice* OpenSoundDevice(WindowHandle window)
     }
     result->device = device;
     result->context = context;
+    result->silent = silent;
+    if (silent)
+        result->mixer = std::thread(MixSilently, result, render);
 
     // DirectSound's default listener at the origin faces +z of its left-handed space,
     // which is -z of OpenAL's right-handed one: OpenAL's own default listener. Its
@@ -81,10 +133,16 @@ SoundDevice* OpenSoundDevice(WindowHandle window)
     return result;
 }
 
+bool IsSilentSoundDevice(const SoundDevice* device) { return device != nullptr && device->silent; }
+
 void CloseSoundDevice(SoundDevice* device)
 {
     if (device == nullptr)
         return;
+    if (device->mixer.joinable()) {
+        device->stopMixer.store(true);
+        device->mixer.join();
+    }
     if (alcGetCurrentContext() == device->context)
         alcMakeContextCurrent(nullptr);
     alcDestroyContext(device->context);

@@ -16,6 +16,7 @@ namespace {
 const WindowHandle kExistingWindow = 123;
 const WindowHandle kForeground = 777;
 const WindowHandle kSaverWindow = 55;
+const WindowHandle kDesktopWindow = 1;
 
 // A window system without a display: window 123 exists, the saver window runs the
 // events a test queues, and every request the host makes is recorded.
@@ -50,7 +51,7 @@ struct FakeWindowSystem {
 
 FakeWindowSystem fake;
 
-bool FakeWindowExists(WindowHandle window) { return window == kExistingWindow; }
+bool FakeWindowExists(WindowHandle window) { return window == kExistingWindow || window == kDesktopWindow; }
 WindowHandle FakeForegroundWindow() { return kForeground; }
 
 int FakeRunSaverWindow(WindowHandle parent, platform::WindowProcedure procedure)
@@ -87,6 +88,7 @@ std::intptr_t FakeDefault(const WindowEvent& event)
     return 0;
 }
 int FakeAcLineStatus() { return fake.acLineStatus; }
+WindowHandle FakeDesktopWindow() { return kDesktopWindow; }
 
 // Stands in for the program's ScreenSaverProc, which ends in the host's default handling.
 std::intptr_t FakeScreenSaverProc(const WindowEvent& event)
@@ -140,7 +142,7 @@ ScreenSaverHostServices FakeServices()
         FakeHideCursor,        FakePostClose,        FakeDefault,            FakeAcLineStatus,
         FakeScreenSaverProc,   FakeSettingsDialog,   FakePostToParent,       FakeSendVerifyPassword,
         FakeYield,             FakeTickCount,        FakeSaverChecksPassword, FakeLoadVerifier,
-        FakeUnloadVerifier,    FakeVerify,           FakeChangePassword,
+        FakeUnloadVerifier,    FakeVerify,           FakeChangePassword,     FakeDesktopWindow,
     };
 }
 
@@ -209,6 +211,51 @@ TEST_F(ScreenSaverHostTest, PreviewWithoutAUsableWindowFails)
     for (const char* command : {"/p", "/p 0", "/p 124", "/p abc", "/p:123"})
         EXPECT_EQ(ScreenSaverMain(command), -1) << command;
     EXPECT_TRUE(fake.runParents.empty());
+}
+
+TEST_F(ScreenSaverHostTest, DaemonLinesRunAsPreviewInTheWindowTheyName)
+{
+    auto run = [](std::vector<const char*> arguments, const char* environmentWindow) {
+        arguments.insert(arguments.begin(), "zentharis");
+        fake.runParents.clear();
+        return RunDaemonCommandLine(ParseDaemonCommandLine(static_cast<int>(arguments.size()), arguments.data()),
+                                    environmentWindow);
+    };
+    EXPECT_EQ(run({"-window-id", "0x7b"}, nullptr), 0);
+    EXPECT_EQ(fake.runParents, std::vector<WindowHandle>{kExistingWindow});
+    EXPECT_EQ(run({"-root"}, "123"), 0);  // the daemon's window, here in decimal
+    EXPECT_EQ(fake.runParents, std::vector<WindowHandle>{kExistingWindow});
+    EXPECT_EQ(run({"--root"}, nullptr), 0);  // no daemon: the root window
+    EXPECT_EQ(fake.runParents, std::vector<WindowHandle>{kDesktopWindow});
+
+    // Input never closes it: it is a preview.
+    fake.eventsToRun = {Event(WindowMessage::Create), Event(WindowMessage::KeyDown),
+                        Event(WindowMessage::LeftButtonDown), Event(WindowMessage::ActivateApp, 0)};
+    fake.moveX = 50;
+    EXPECT_EQ(run({"-root"}, "0x7b"), 0);
+    EXPECT_EQ(fake.closeRequests, 0);
+
+    for (const char* environmentWindow : {"0x7c", "garbage", "", "0"})
+        EXPECT_EQ(run({"-root"}, environmentWindow), -1) << environmentWindow;
+    EXPECT_EQ(run({"-window-id", "124"}, nullptr), -1);
+    EXPECT_EQ(run({"-root", "-bogus"}, "123"), -1);
+    EXPECT_TRUE(fake.runParents.empty());
+}
+
+TEST_F(ScreenSaverHostTest, DaemonFrameRateSwitchesOverrideTheSettingForTheRunOnly)
+{
+    const char* showArguments[] = {"zentharis", "-root", "-fps"};
+    const char* hideArguments[] = {"zentharis", "-root", "--no-fps"};
+    const char* keepArguments[] = {"zentharis", "-root"};
+    EnableFPS.SetValue(0);
+    EXPECT_EQ(RunDaemonCommandLine(ParseDaemonCommandLine(3, showArguments), "123"), 0);
+    EXPECT_EQ(EnableFPS.Value(), 1);
+    EXPECT_EQ(RunDaemonCommandLine(ParseDaemonCommandLine(3, hideArguments), "123"), 0);
+    EXPECT_EQ(EnableFPS.Value(), 0);
+    EnableFPS.SetValue(1);
+    EXPECT_EQ(RunDaemonCommandLine(ParseDaemonCommandLine(2, keepArguments), "123"), 0);
+    EXPECT_EQ(EnableFPS.Value(), 1);
+    EnableFPS.ResetToDefault();
 }
 
 TEST_F(ScreenSaverHostTest, RunSwitchAndUnknownSwitches)

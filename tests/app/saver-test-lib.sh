@@ -177,3 +177,61 @@ opaque = sum(1 for i in range(count) if (image.pixels[i] >> 24) & 0xFF)
 print(opaque / count if count else 0)
 PY
 }
+
+# save_screenshot <window id> <name>: a PNG of what the window shows now, kept in the
+# build's test-work folder (or the work folder); prints its path.
+save_screenshot() {
+  local folder="${ZEN_BUILD_DIR:-$WORK}/test-work/$(basename "$0" .test.sh)"
+  mkdir -p "$folder"
+  import -window "$1" "$folder/$2.png" 2> /dev/null || return 1
+  echo "$folder/$2.png"
+}
+
+# expect_scene <window id> <name>: the window shows a drawn scene, not a black or flat
+# frame (mean and spread of its brightness).
+expect_scene() {
+  local shot stats
+  shot="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
+  stats="$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
+  awk -v m="${stats% *}" -v s="${stats#* }" 'BEGIN { exit !(m > 0.03 && s > 0.02) }' ||
+    fail "$2: the window shows no scene (brightness mean and spread $stats, $shot)"
+}
+
+# count_records <text>: how many log lines are exactly the text.
+count_records() { grep -cxF -- "$1" "$LOG" 2> /dev/null || true; }
+
+# wait_for_records <text> <count> [seconds]
+wait_for_records() {
+  local deadline=$((SECONDS + ${3:-60}))
+  while ((SECONDS < deadline)); do
+    (($(count_records "$1") >= $2)) && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# prepare_unprivileged: sets UNPRIVILEGED to the command prefix that runs a program as
+# an unprivileged user: nothing when the test is not root, else the user zentharis-test
+# (created without a home when missing) with a copy of the display's cookie. The prefix
+# execs the program, so a background job's pid is the program's. The work folder
+# becomes readable for that user.
+TEST_USER=zentharis-test
+prepare_unprivileged() {
+  UNPRIVILEGED=()
+  [[ "$(id -u)" == 0 ]] || return 0
+  id -u "$TEST_USER" > /dev/null 2>&1 || useradd -M -r -s /usr/sbin/nologin "$TEST_USER" 2> /dev/null ||
+    id -u "$TEST_USER" > /dev/null 2>&1 || fail "cannot create the user $TEST_USER"
+  chmod 755 "$WORK"
+  local cookie="$WORK/xauthority"
+  if [[ -n "${XAUTHORITY:-}" && -f "$XAUTHORITY" ]]; then
+    cp "$XAUTHORITY" "$cookie"
+    chmod 644 "$cookie"
+  fi
+  UNPRIVILEGED=(setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --init-groups env XAUTHORITY="$cookie")
+}
+
+# user_folder <path>: makes a folder that the unprivileged user owns.
+user_folder() {
+  mkdir -p "$1"
+  [[ "$(id -u)" != 0 ]] || chown "$TEST_USER:$TEST_USER" "$1"
+}

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The screen-saver daemons' conventions: -window-id (hexadecimal or decimal) and -root
+# (the window named by XSCREENSAVER_WINDOW, or the root window) draw inside that window
+# as the preview does, input does not close them, and two copies (one per monitor
+# window) draw at the same time. -fps and -no-fps override the stored setting for one
+# run. Lines that cannot be followed end with 255 and open nothing.
+set -euo pipefail
+source "$(dirname "$0")/saver-test-lib.sh"
+saver_test_setup "$0" "$@"
+write_settings 0 0
+
+PIDS=()
+cleanup_windows() { for pid in "${PIDS[@]}"; do kill "$pid" 2> /dev/null || true; done; }
+trap 'cleanup_windows; saver_test_cleanup' EXIT
+
+for arguments in "-window-id" "-window-id 0" "-window-id 0x" "-window-id 0xZZ" "-window-id 12abc" \
+  "-window-id 99999999999" "-window-id 0x7ffffff0" "-root -window-id 5" "-fps" "-root -bogus" \
+  "--root extra"; do
+  status=0
+  # shellcheck disable=SC2086
+  timeout 20 "$SAVER" $arguments 2> /dev/null || status=$?
+  [[ "$status" == 255 ]] || fail "'$arguments' ended with $status"
+done
+status=0
+XSCREENSAVER_WINDOW=nonsense timeout 20 "$SAVER" -root 2> /dev/null || status=$?
+[[ "$status" == 255 ]] || fail "-root with a malformed XSCREENSAVER_WINDOW ended with $status"
+[[ -z "$(windows_titled "Preview")$(windows_titled "Screen Saver")" ]] || fail "a window was left open"
+
+# Two monitor windows, as a daemon makes them: one copy is given its window by
+# -window-id in hexadecimal, the other by XSCREENSAVER_WINDOW in decimal with --root.
+xev -event structure -geometry 480x360+0+0 -name zen-monitor-1 > /dev/null &
+PIDS+=($!)
+xev -event structure -geometry 480x360+520+0 -name zen-monitor-2 > /dev/null &
+PIDS+=($!)
+monitor1="$(wait_for_window zen-monitor-1)" || fail "no first monitor window"
+monitor2="$(wait_for_window zen-monitor-2)" || fail "no second monitor window"
+
+rm -f "$LOG"
+"$SAVER" -window-id "$(printf '0x%x' "$monitor1")" -no-fps 2> "$WORK/stderr1" &
+first=$!
+PIDS+=($first)
+XSCREENSAVER_WINDOW="$((monitor2))" "$SAVER" --root --fps 2> "$WORK/stderr2" &
+second=$!
+PIDS+=($second)
+wait_for_records "   Notify : Scene has been initialized successfully" 2 120 || fail "the two copies did not both start"
+sleep 2
+for pid in $first $second; do kill -0 "$pid" 2> /dev/null || fail "a copy ended by itself"; done
+for monitor in $monitor1 $monitor2; do
+  child="$(xwininfo -children -id "$monitor" | awk '/^ +0x/ { print $1; exit }')"
+  [[ -n "$child" ]] || fail "nothing drawn inside monitor window $monitor"
+  xwininfo -id "$child" | grep -q "Width: 480" || fail "the saver does not fill monitor window $monitor"
+done
+expect_scene "$monitor1" monitor-1
+expect_scene "$monitor2" monitor-2
+
+# Input does not close them; the daemon decides.
+xdotool mousemove 100 100 click 1 key a mousemove_relative -- 50 50
+sleep 1
+for pid in $first $second; do kill -0 "$pid" 2> /dev/null || fail "input closed a copy"; done
+
+for pid in $first $second; do
+  kill -TERM "$pid"
+  status=0
+  wait "$pid" || status=$?
+  [[ "$status" == 0 ]] || fail "a copy ended with $status after SIGTERM"
+done
+(($(count_records "   Notify : Common uninstall has finished properly") == 2)) || fail "a copy did not tear down"
+(($(count_records "   Notify : FPS = -1") == 1)) || fail "-no-fps and --fps did not override the stored setting"
+grep -qE '^   Notify : FPS = [0-9]' "$LOG" || fail "the copy with --fps measured no frame rate"
+
+# -root without the variable: the root window.
+rm -f "$LOG"
+start_saver -root
+wait_for_log "Scene has been initialized successfully" 60 || fail "-root did not start"
+sleep 1
+child="$(wait_for_window "Preview")" || fail "no window inside the root window"
+xwininfo -id "$child" | grep -q "Width: 1024" || fail "the saver does not fill the root window"
+expect_scene "$(xwininfo -root | awk '/Window id/ { print $4 }')" root-window
+kill -TERM "$SAVER_PID"
+wait_saver_exit 30
+[[ "$SAVER_STATUS" == 0 ]] || fail "-root ended with $SAVER_STATUS after SIGTERM"
+expect_log_ends_properly
+echo PASS
