@@ -102,18 +102,34 @@ TEST(SoundManager, PlayingAgainGoesOnFromWhereItIsAndVolumeStaysInRange)
     EXPECT_TRUE(ambient->IsPlaying());
 }
 
-TEST(SoundManager, WithoutADeviceItIsNotReadyAndMakesNoBuffers)
+TEST(SoundManager, WithoutAnOutputDeviceItPlaysSilentlyInRealTime)
 {
-    // OpenAL reads its driver list once per process, so this runs in a fresh one.
+    // OpenAL reads its driver list once per process, so each case runs in a fresh one.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             SetTestEnvironment("ALSOFT_DRIVERS", "no-such-output");
             SoundManager* manager = new SoundManager(0);
-            const bool none = !manager->IsReady() && manager->CreateBuffer(100) == nullptr &&
-                              manager->LoadSample(132) == nullptr;
-            delete manager;  // releases nothing and does not fail
-            std::exit(none ? 0 : 1);
+            bool silentAndWorking = manager->IsReady() && manager->IsSilent();
+            SoundBuffer* wings = manager->LoadSample(133);  // about 1.2 s
+            silentAndWorking = silentAndWorking && wings != nullptr;
+            if (silentAndWorking) {
+                wings->PlayOnce();
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                silentAndWorking = wings->IsPlaying() && wings->PlayPosition() > 0;
+                // The silent output keeps time as a sound card does: a one-shot ends.
+                for (int i = 0; i < 60 && wings->IsPlaying(); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                silentAndWorking = silentAndWorking && !wings->IsPlaying();
+            }
+            delete manager;
+            std::exit(silentAndWorking ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            SoundManager manager(0);  // OpenAL Soft's own null output is a device
+            std::exit(manager.IsReady() && !manager.IsSilent() ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
 }

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with dpkg -i into a fresh minimal Debian 12 root
+# (debootstrap minbase; its dependencies come from apt), and runs the installed saver
+# there with -root on an Xvfb display: it must draw the scene (without a sound device:
+# a chroot has none) and end with status 0 on SIGTERM, its log complete.
+# Needs root, debootstrap and Debian's mirror. Ends with 77 when it cannot run here.
+# Usage: scripts/check-debian-package.sh [build folder]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="$(readlink -f "${1:-build}")"
+[[ "$(id -u)" == 0 ]] || { echo "SKIP: the package check needs root (debootstrap, chroot)"; exit 77; }
+command -v debootstrap > /dev/null || { echo "SKIP: debootstrap is not installed"; exit 77; }
+
+started=$SECONDS
+phase_start=$SECONDS
+phase() {
+  echo "-- $1: $((SECONDS - phase_start)) s"
+  phase_start=$SECONDS
+}
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+work="$(mktemp -d /var/tmp/zentharis-deb.XXXXXX)"
+root="$work/root"
+XVFB_PID=""
+cleanup() {
+  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2> /dev/null
+  for mount in "$root/tmp/.X11-unix" "$root/proc"; do
+    mountpoint -q "$mount" 2> /dev/null && umount -l "$mount"
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+(cd "$build" && cpack -G DEB > "$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack failed"; }
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+package="$build/zentharis_${version}_amd64.deb"
+[[ -f "$package" ]] || fail "no $package"
+echo "package: $(basename "$package"), $(stat -c %s "$package") bytes"
+dpkg-deb --field "$package" Depends
+dpkg-deb --contents "$package" | awk '{ print $6, $7, $8 }'
+phase "package built"
+
+mirror="$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2> /dev/null | head -n 1)"
+debootstrap --variant=minbase bookworm "$root" "${mirror:-http://deb.debian.org/debian}" > "$work/debootstrap.log" 2>&1 ||
+  { tail -n 20 "$work/debootstrap.log"; fail "debootstrap failed"; }
+phase "clean Debian 12 root (debootstrap minbase)"
+
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+  cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
+  rm -f "$root/etc/apt/sources.list"
+fi
+mount -t proc proc "$root/proc"
+cp "$package" "$root/tmp/"
+chroot "$root" apt-get -qq update
+# dpkg -i stops at the missing dependencies; apt then brings them and completes it.
+chroot "$root" dpkg -i "/tmp/$(basename "$package")" > "$work/dpkg.log" 2>&1 || true
+DEBIAN_FRONTEND=noninteractive chroot "$root" apt-get -qq -y -f install --no-install-recommends \
+  > "$work/apt.log" 2>&1 || { tail -n 20 "$work/apt.log"; fail "the dependencies did not install"; }
+chroot "$root" dpkg-query -W -f '${Status}\n' zentharis | grep -qx "install ok installed" ||
+  fail "the package is not installed"
+echo "installed size of the root: $(du -sm "$root" | cut -f1) MB"
+phase "dpkg -i with dependencies from apt"
+
+# The display is the host's: its socket is shared with the root.
+display=99
+while [[ -e "/tmp/.X11-unix/X$display" ]]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset > "$work/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 50); do [[ -e "/tmp/.X11-unix/X$display" ]] && break; sleep 0.1; done
+mkdir -p "$root/tmp/.X11-unix"
+mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+
+chroot "$root" env -i DISPLAY=":$display" HOME=/root PATH=/usr/bin:/bin /usr/bin/zentharis -root \
+  > "$work/saver.out" 2>&1 &
+saver=$!
+log="$root/usr/libexec/xscreensaver/zentharis.log"
+deadline=$((SECONDS + 120))
+until grep -q "Scene has been initialized successfully" "$log" 2> /dev/null; do
+  kill -0 "$saver" 2> /dev/null || { cat "$work/saver.out" "$log"; fail "the installed saver ended early"; }
+  ((SECONDS < deadline)) || fail "the installed saver did not start"
+  sleep 0.2
+done
+sleep 3
+shot="$build/test-work/debian-package/installed-root-window.png"
+mkdir -p "$(dirname "$shot")"
+DISPLAY=":$display" import -window root "$shot"
+stats="$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
+awk -v m="${stats% *}" -v s="${stats#* }" 'BEGIN { exit !(m > 0.03 && s > 0.02) }' ||
+  fail "the installed saver shows no scene ($stats, $shot)"
+kill -TERM "$saver"
+status=0
+wait "$saver" || status=$?
+[[ "$status" == 0 ]] || fail "the installed saver ended with $status after SIGTERM"
+grep -qxF "   Notify : No sound device is available, the saver runs silently" "$log" ||
+  fail "no notice of the silent run"
+tail -n 2 "$log" | head -n 1 | grep -qxF "   Notify : Common uninstall has finished properly" ||
+  fail "the log does not end properly"
+phase "installed saver drew with -root and ended on SIGTERM"
+echo "PASS (total $((SECONDS - started)) s; screenshot $shot)"
