@@ -12,6 +12,7 @@ packages=(
   # GLEW's source package, and Wine to run the Windows tests.
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   dpkg-dev xz-utils wine wine64
+  xscreensaver debootstrap  # the daemon check and the Debian package (dpkg-dev above)
 )
 
 missing=()

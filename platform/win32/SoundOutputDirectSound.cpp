@@ -62,6 +62,9 @@ SoundDevice* OpenSoundDevice(WindowHandle window)
     return result;
 }
 
+// Without a DirectSound device the saver stops with the DirectX text: nothing stands in.
+bool IsSilentSoundDevice(const SoundDevice*) { return false; }
+
 void CloseSoundDevice(SoundDevice* device)
 {
     if (device == nullptr)

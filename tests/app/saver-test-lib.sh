@@ -188,13 +188,17 @@ save_screenshot() {
 }
 
 # expect_scene <window id> <name>: the window shows a drawn scene, not a black or flat
-# frame (mean and spread of its brightness).
+# frame (mean and spread of its brightness), within 60 s: on a busy machine llvmpipe
+# may compile shader variants for seconds at the first frames.
 expect_scene() {
-  local shot stats
-  shot="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
-  stats="$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
-  awk -v m="${stats% *}" -v s="${stats#* }" 'BEGIN { exit !(m > 0.03 && s > 0.02) }' ||
-    fail "$2: the window shows no scene (brightness mean and spread $stats, $shot)"
+  local shot stats deadline=$((SECONDS + 60))
+  while true; do
+    shot="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
+    stats="$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
+    awk -v m="${stats% *}" -v s="${stats#* }" 'BEGIN { exit !(m > 0.03 && s > 0.02) }' && return 0
+    ((SECONDS < deadline)) || fail "$2: the window shows no scene (brightness mean and spread $stats, $shot)"
+    sleep 1
+  done
 }
 
 # count_records <text>: how many log lines are exactly the text.
