@@ -47,8 +47,10 @@ TEST(RenderThreadClosing, AStuckRenderThreadDelaysClosingByTwoSecondsAtMost)
     EXPECT_GE(took, std::chrono::milliseconds(1900));
     EXPECT_LT(took, std::chrono::milliseconds(4000));
     const std::string records = ReadWholeFile(log);
-    EXPECT_NE(records.find(std::string(kStopRecord) + "\n"), std::string::npos) << records;
-    EXPECT_EQ(records.find("FPS = "), std::string::npos);
+    const std::size_t stop = records.find(std::string(kStopRecord) + "\n");
+    EXPECT_NE(stop, std::string::npos) << records;
+    // Other cases of this program may run at the same time and add to the same log.
+    EXPECT_EQ(records.find("FPS = ", stop), std::string::npos) << records;
 }
 
 TEST(RenderThreadClosing, ARenderThreadThatEndsInTimeClosesNormally)

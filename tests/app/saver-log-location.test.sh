@@ -32,6 +32,7 @@ run_until_drawing() {
   else
     LOG="$log"
     wait_for_log "Scene has been initialized successfully" 60 || fail "no log at $log"
+    expect_scene "$(wait_for_window "Screen Saver")" drawing
   fi
   kill -TERM "$SAVER_PID"
   wait_saver_exit 30

@@ -34,7 +34,8 @@ for signal in TERM HUP INT; do
   rm -f "$LOG"
   if [[ $signal == INT ]]; then start_saver /s; else start_saver -window-id "$daemon_window"; fi
   wait_for_log "Scene has been initialized successfully" 60 || fail "SIG$signal: the scene did not start"
-  sleep 2
+  if [[ $signal == INT ]]; then shown="$(wait_for_window "Screen Saver")"; else shown="$daemon_window"; fi
+  expect_scene "$shown" "drawing-before-sig$signal"
   expect_running "SIG$signal: the saver ended by itself"
   kill -"$signal" "$SAVER_PID"
   expect_clean_end "SIG$signal while drawing"
