@@ -134,6 +134,8 @@ bool WindowExists(WindowHandle window) { return window != 0 && IsWindow(Handle(w
 
 WindowHandle ForegroundWindow() { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
 
+WindowHandle DesktopWindow() { return reinterpret_cast<WindowHandle>(GetDesktopWindow()); }
+
 int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
 {
     if (procedure == nullptr)
