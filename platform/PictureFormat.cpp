@@ -20,7 +20,8 @@ std::int64_t RowsBytes(std::int64_t width, std::int64_t height, int bitsPerPixel
 // The bounds every image of a file must keep, whichever one a decoder ends up drawing.
 bool WithinBounds(std::int64_t width, std::int64_t height, int bitsPerPixel)
 {
-    return width * height <= kMaxPicturePixels && RowsBytes(width, height, bitsPerPixel) <= kMaxDecodedBytes;
+    return width * height <= kMaxPicturePixels &&
+           RowsBytes(width, height, std::max(bitsPerPixel, 24)) <= kMaxDecodedBytes;
 }
 
 PictureVerdict InspectPng(const std::uint8_t* bytes, std::size_t size, PictureHeader* header)
@@ -276,7 +277,9 @@ PictureVerdict InspectPicture(const std::uint8_t* bytes, std::size_t size, bool 
     header->scaleDenominator = format == PictureFormat::Jpeg && reducedJpeg ? JpegScale(header->width, header->height) : 1;
     header->scaledBytes = RowsBytes(ScaledSide(header->width, header->scaleDenominator),
                                     ScaledSide(header->height, header->scaleDenominator), header->bitsPerPixel);
-    if (header->width * header->height > kMaxPicturePixels || header->scaledBytes > kMaxDecodedBytes)
+    if (!WithinBounds(ScaledSide(header->width, header->scaleDenominator),
+                      ScaledSide(header->height, header->scaleDenominator), header->bitsPerPixel) ||
+        header->width * header->height > kMaxPicturePixels)
         return PictureVerdict::TooLarge;
     return PictureVerdict::Accepted;
 }

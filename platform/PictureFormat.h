@@ -19,8 +19,10 @@ enum class PictureVerdict {
 
 // No picture of more pixels than this (an 8192 x 8192 picture is the largest square).
 constexpr std::int64_t kMaxPicturePixels = 64ll * 1024 * 1024;
-// The decoded bitmap's rows may take at most this much memory.
-constexpr std::int64_t kMaxDecodedBytes = 128ll * 1024 * 1024;
+// The decoded bitmap's rows may take at most this much memory, counted at no less than
+// 24 bits a pixel: every picture is drawn onto the disc through a 24-bit copy, so this
+// also bounds that copy (a 24-megapixel photo with alpha still fits).
+constexpr std::int64_t kMaxDecodedBytes = 96ll * 1024 * 1024;
 // What a decoder may hold besides the bitmap (a progressive JPEG's coefficients).
 constexpr std::int64_t kMaxDecoderWorkBytes = 128ll * 1024 * 1024;
 // Files are read whole into memory; larger ones are refused unread.

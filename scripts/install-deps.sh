@@ -7,6 +7,7 @@ packages=(
   libx11-dev libxrandr-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libopenal-dev libopenal1 libgtk-3-dev libsdl2-image-dev libstb-dev libgif-dev libpng-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev  # the fuzz targets (libFuzzer)
   xvfb xauth x11-utils xdotool imagemagick sox
   # zentharis.scr: the mingw-w64 cross compilers (posix threads), windres, dpkg-source for
   # GLEW's source package, and Wine to run the Windows tests.

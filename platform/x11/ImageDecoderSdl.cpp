@@ -75,11 +75,16 @@ bool ReadBmp(const std::uint8_t* bytes, std::size_t size, const PictureHeader& h
         return false;
     SDL_Surface* surface = IMG_LoadBMP_RW(stream);
     SDL_RWclose(stream);
-    if (surface == nullptr)
+    if (surface == nullptr) {
+        SDL_TLSCleanup();
         return false;
+    }
     const bool asInspected = surface->w == header.width && surface->h == header.height;
     const bool copied = asInspected && CopyIntoTarget(surface, target) == 0;
     SDL_FreeSurface(surface);
+    // SDL keeps its error text per thread and frees it only for threads it started
+    // itself; decoding threads come and go.
+    SDL_TLSCleanup();
     return copied;
 }
 

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -159,4 +161,43 @@ TEST(HostilePictures, EverySeedPictureOfTheFuzzersDecodes)
         ASSERT_TRUE(disc.Create(64, 64, 24));
         EXPECT_TRUE(image.StretchBlt(&disc, {0, 0, 64, 64}, {0, 0, image.GetWidth(), image.GetHeight()})) << name;
     }
+}
+
+TEST(HostilePictures, APipeSwappedInForThePictureAtAnyMomentNeverBlocksTheLoad)
+{
+    const std::string folder = MakeTestFolder("HostilePicturesSwap");
+    const std::string path = folder + "/swapped.bmp";
+    const std::string picture = MakeBmp(8, 8, [](int x, int) { return x < 4 ? 0xFF0000u : 0x0000FFu; });
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(static_cast<unsigned>(30 * kSlowdown));  // a blocked open ends the child, and fails the test
+        std::atomic<bool> swapping{true};
+        std::thread swapper([&] {
+            for (int i = 0; i < 400; ++i) {
+                const std::string pipePath = folder + "/next-pipe";
+                const std::string filePath = folder + "/next-file";
+                if (mkfifo(pipePath.c_str(), 0600) != 0 || rename(pipePath.c_str(), path.c_str()) != 0)
+                    _exit(3);
+                if (std::FILE* file = std::fopen(filePath.c_str(), "wb")) {
+                    std::fwrite(picture.data(), 1, picture.size(), file);
+                    std::fclose(file);
+                }
+                if (rename(filePath.c_str(), path.c_str()) != 0)
+                    _exit(3);
+            }
+            swapping = false;
+        });
+        int loads = 0;
+        while (swapping) {
+            CImage image;
+            image.Load(path.c_str());
+            ++loads;
+        }
+        swapper.join();
+        _exit(loads > 0 ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "a load blocked on the pipe";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
