@@ -13,12 +13,7 @@ cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags" > /dev/null
 
 # Only the test programs that run without a display (and what they need).
-targets=()
-while IFS= read -r source; do
-  name=$(basename "$source" .cpp)
-  [[ "$name" == *XvfbTest ]] || targets+=("$name")
-done < <(find "$source_dir/tests" -name '*Test.cpp' | sort)
-cmake --build "$build_dir" -j"$(nproc)" --target "${targets[@]}"
+cmake --build "$build_dir" -j"$(nproc)" --target zen_headless_tests
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:exitcode=23"
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
