@@ -8,12 +8,13 @@
 #   tests/fuzz/run.sh --build               only build
 #
 # TARGET is picture or settings (both when none is named). BUILD is $ZEN_BUILD_DIR or
-# ./build. A long run logs to $FUZZ_LOG_DIR (default BUILD/fuzz/logs)/fuzz-TARGET.log and
-# leaves any crash input as BUILD/fuzz/artifacts/TARGET-crash-*.
+# ./build; the fuzz build and its corpora go to $FUZZ_DIR (default BUILD/fuzz). A long run
+# logs to $FUZZ_LOG_DIR (default FUZZ_DIR/logs)/fuzz-TARGET.log and leaves any crash input
+# as FUZZ_DIR/artifacts/TARGET-crash-*.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build_dir=${ZEN_BUILD_DIR:-$source_dir/build}
-fuzz_dir=$build_dir/fuzz
+fuzz_dir=${FUZZ_DIR:-$build_dir/fuzz}
 check_runs=${FUZZ_CHECK_RUNS:-2000}
 
 compiler=$(command -v clang++-14 || command -v clang++ || true)
