@@ -114,6 +114,6 @@ long_run() {
 case ${1:-} in
   --build) build ;;
   --check) check "${2:?target}" ;;
-  ''|-*) sed -n '2,13p' "$0"; exit 2 ;;
+  ''|-*) sed -n '2,/^set -e/p' "$0" | grep '^#'; exit 2 ;;
   *) long_run "$@" ;;
 esac
