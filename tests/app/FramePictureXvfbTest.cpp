@@ -17,6 +17,8 @@
 #include "app/ProcessObjects.h"
 #include "app/RenderThread.h"
 #include "platform/BitmapResources.h"
+#include "render/Texture.h"
+#include "render/VectorMath.h"
 #include "scene/FlowersHolder.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
@@ -47,20 +49,22 @@ public:
             return;
         std::vector<std::uint8_t> pixels(512 * 512 * 4, 0);
         std::memcpy(pixels.data(), backdrop.pixels.data(), std::min(pixels.size(), backdrop.pixels.size()));
-        backdrop_ = Upload(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_RGB16, 512, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+        backdrop_ = CreateTexture(GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR,
+                                  {GL_RGB16, 512, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
 
         std::vector<float> glow(64 * 64);
         for (int row = 0; row < 64; ++row)
             for (int column = 0; column < 64; ++column)
                 glow[row * 64 + column] = static_cast<float>(FormlessPlanet::GlowTexel(row, column));
-        glow_ = Upload(GL_REPEAT, GL_NEAREST, GL_ALPHA8, 64, GL_ALPHA, GL_FLOAT, glow.data());
+        glow_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_NEAREST, {GL_ALPHA8, 64, GL_ALPHA, GL_FLOAT, glow.data()});
 
         std::vector<std::uint8_t> disc(128 * 128 * 4, 0);
         std::memcpy(disc.data(), planet.pixels.data(), std::min(disc.size(), planet.pixels.size()));
         for (int row = 0; row < 128; ++row)
             for (int column = 0; column < 128; ++column)
                 disc[(row * 128 + column) * 4 + 3] = FormlessPlanet::PlanetMaskAlpha(row, column);
-        planet_ = Upload(GL_REPEAT, GL_LINEAR, GL_RGBA16, 128, GL_BGRA, GL_UNSIGNED_BYTE, disc.data());
+        planet_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_LINEAR,
+                                {GL_RGBA16, 128, GL_BGRA, GL_UNSIGNED_BYTE, disc.data()});
     }
 
     bool IsReady() const { return backdrop_ != 0 && glow_ != 0 && planet_ != 0; }
@@ -99,13 +103,13 @@ public:
         for (const GlowParticle& particle : cloud.Particles()) {
             const double grey = GlowCloud::Brightness(particle) * 0.02;
             glColor3d(grey, grey, grey);
-            Square(particle.position, particle.size);
+            EmitTexturedSquare(particle.position, particle.size);
         }
         glEnd();
         glBindTexture(GL_TEXTURE_2D, planet_);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glBegin(GL_QUADS);
-        Square(PlanetCentre, 1.0);
+        EmitTexturedSquare(PlanetCentre, 1.0);
         glEnd();
         glDisable(GL_TEXTURE_2D);
         glDepthMask(GL_TRUE);
@@ -113,32 +117,6 @@ public:
     }
 
 private:
-    static GLuint Upload(GLint wrap, GLint minFilter, GLint internalFormat, int size, GLenum format, GLenum type,
-                         const void* pixels)
-    {
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, size, size, 0, format, type, pixels);
-        return name;
-    }
-
-    static void Square(const Vector3& c, double h)
-    {
-        glTexCoord2d(0.0, 0.0);
-        glVertex3d(c.x - h, c.y - h, c.z);
-        glTexCoord2d(1.0, 0.0);
-        glVertex3d(c.x + h, c.y - h, c.z);
-        glTexCoord2d(1.0, 1.0);
-        glVertex3d(c.x + h, c.y + h, c.z);
-        glTexCoord2d(0.0, 1.0);
-        glVertex3d(c.x - h, c.y + h, c.z);
-    }
-
     GLuint backdrop_ = 0;
     GLuint glow_ = 0;
     GLuint planet_ = 0;
