@@ -71,41 +71,61 @@ GlowSpotOutline::GlowSpotOutline(const std::vector<std::uint8_t>& alpha, int siz
         outlines_.fill(square_);
         return;
     }
+    // The texture as linear magnification samples it (wrapping at the edges), on a grid
+    // a quarter texel apart.
     const double texel = 1.0 / size;
+    const int steps = 4 * size;
+    const double step = 1.0 / steps;
+    auto texelAt = [&](int column, int row) {
+        column = ((column % size) + size) % size;
+        row = ((row % size) + size) % size;
+        return static_cast<double>(alpha[static_cast<std::size_t>(row * size + column)]);
+    };
+    std::vector<double> sampled(static_cast<std::size_t>((steps + 1) * (steps + 1)));
+    for (int j = 0; j <= steps; ++j)
+        for (int i = 0; i <= steps; ++i) {
+            const double u = i * step * size - 0.5;
+            const double v = j * step * size - 0.5;
+            const int column = static_cast<int>(std::floor(u));
+            const int row = static_cast<int>(std::floor(v));
+            const double a = u - column;
+            const double b = v - row;
+            sampled[static_cast<std::size_t>(j * (steps + 1) + i)] =
+                (1 - a) * (1 - b) * texelAt(column, row) + a * (1 - b) * texelAt(column + 1, row) +
+                (1 - a) * b * texelAt(column, row + 1) + a * b * texelAt(column + 1, row + 1);
+        }
+
     for (int level = 1; level <= kMaxLevel; ++level) {
-        // Texels that may still add a level: level * a / 255 rounds to at least 1.
+        // Where a sample may still add a level: level * a / 255 rounds to at least 1.
         const double keep = kAlphaMargin * 127.5 / level;
         double sumX = 0.0;
         double sumY = 0.0;
         int kept = 0;
-        for (int row = 0; row < size; ++row)
-            for (int column = 0; column < size; ++column)
-                if (alpha[static_cast<std::size_t>(row * size + column)] >= keep) {
-                    sumX += (column + 0.5) * texel;
-                    sumY += (row + 0.5) * texel;
+        bool touchesEdge = false;
+        for (int j = 0; j <= steps; ++j)
+            for (int i = 0; i <= steps; ++i)
+                if (sampled[static_cast<std::size_t>(j * (steps + 1) + i)] >= keep) {
+                    sumX += i * step;
+                    sumY += j * step;
                     ++kept;
+                    touchesEdge = touchesEdge || i == 0 || j == 0 || i == steps || j == steps;
                 }
         if (kept == 0)
             continue;
-        const Vector2 centre(sumX / kept, sumY / kept);
-        double radius = 0.0;
-        bool touchesEdge = false;
-        for (int row = 0; row < size; ++row)
-            for (int column = 0; column < size; ++column)
-                if (alpha[static_cast<std::size_t>(row * size + column)] >= keep) {
-                    const double dx = (column + 0.5) * texel - centre.x;
-                    const double dy = (row + 0.5) * texel - centre.y;
-                    radius = std::max(radius, std::sqrt(dx * dx + dy * dy));
-                    touchesEdge = touchesEdge || row == 0 || column == 0 || row == size - 1 || column == size - 1;
-                }
         if (touchesEdge) {
             // Wrapped sampling mixes the opposite edge in: only the square holds it all.
             outlines_[static_cast<std::size_t>(level)] = square_;
             continue;
         }
-        // A linear sample mixes the texels within one texel of it in each direction; a
-        // quarter texel more keeps rounding of the interpolated coordinates inside.
-        radius += std::sqrt(2.0) * texel + 0.25 * texel;
+        const Vector2 centre(sumX / kept, sumY / kept);
+        double radius = 0.0;
+        for (int j = 0; j <= steps; ++j)
+            for (int i = 0; i <= steps; ++i)
+                if (sampled[static_cast<std::size_t>(j * (steps + 1) + i)] >= keep)
+                    radius = std::max(radius, std::hypot(i * step - centre.x, j * step - centre.y));
+        // The region's edge lies within one grid cell of the last point kept; a quarter
+        // texel more keeps rounding of the interpolated coordinates inside.
+        radius += std::sqrt(2.0) * step + 0.25 * texel;
         const double circumradius = radius / std::cos(3.14159265358979 / kPolygonSides);
         Polygon polygon;
         for (int k = 0; k < kPolygonSides; ++k) {
