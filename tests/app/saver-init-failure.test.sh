@@ -49,7 +49,11 @@ status="$SAVER_STATUS"
 kill "$mover"; wait "$mover" 2> /dev/null || true
 [[ "$status" == 0 ]] || fail "exit status $status when closed during initialisation"
 [[ -z "$(windows_titled "Screen saver")" ]] || fail "a box was shown after closing"
-grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure was not logged"
-expect_log_ends_properly
+# Closing waits at most 2 s for the render thread: on a busy machine the initialisation
+# may not get that far, and the process then ends with the record that says so.
+if [[ "$(tail -n 1 "$LOG")" != "(!)Error : Render thread has not finished in time, the process is ended" ]]; then
+  grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure was not logged"
+  expect_log_ends_properly
+fi
 
 echo PASS
