@@ -77,14 +77,10 @@ screenshot() {
 # colour_share <file.png> <r> <g> <b> <tolerance> [geometry]: fraction of the pixels
 # (of a WxH+X+Y part) within the tolerance of the colour.
 colour_share() {
-  convert "$1" ${6:+-crop "$6"} -depth 8 rgb:- | python3 -c '
-import sys
-r, g, b, t = (int(v) for v in sys.argv[1:5])
-data = sys.stdin.buffer.read()
-n = len(data) // 3
-hit = sum(1 for i in range(0, n * 3, 3)
-          if (data[i] - r) ** 2 + (data[i + 1] - g) ** 2 + (data[i + 2] - b) ** 2 <= t * t)
-print("%.4f" % (hit / n if n else 0))' "$2" "$3" "$4" "$5"
+  convert "$1" ${6:+-crop "$6"} -depth 8 rgb:- | od -An -tu1 -v -w3 |
+    awk -v r="$2" -v g="$3" -v b="$4" -v t="$5" '
+      { n++; if (($1 - r) ^ 2 + ($2 - g) ^ 2 + ($3 - b) ^ 2 <= t * t) hit++ }
+      END { printf "%.4f\n", n ? hit / n : 0 }'
 }
 
 # mean_brightness <file.png> [geometry]: 0..1.
