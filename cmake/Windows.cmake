@@ -99,7 +99,7 @@ add_library(zentharis_resources OBJECT ${ZEN_RESOURCE_SCRIPT} ${ZEN_EXTRA_RESOUR
 # The screen saver: a GUI program whose entry point is wWinMain.
 add_executable(zentharis WIN32 platform/win32/WinMain.cpp $<TARGET_OBJECTS:zentharis_resources>)
 target_compile_definitions(zentharis PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(zentharis PRIVATE zentharis_core zentharis_process_objects)
+target_link_libraries(zentharis PRIVATE zentharis_core zentharis_process_objects comctl32)
 target_link_options(zentharis PRIVATE -municode)
 set_target_properties(zentharis PROPERTIES SUFFIX ".scr")
 

@@ -1,6 +1,7 @@
 // The program's entry point on Windows: the screen-saver command line from
 // GetCommandLineW, and the host's result as the process's exit code (-1 stays -1).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -35,6 +36,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     std::string commandText;
     for (; *text != L'\0'; ++text)
         commandText += *text < 0x80 ? static_cast<char>(*text) : '\x7F';
+
+    // The common controls the host's dialogs may use.
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_TAB_CLASSES;
+    InitCommonControlsEx(&controls);
 
     const int code = ScreenSaverMain(commandText.c_str());
     // Static objects are not destroyed: the render thread may still hold some of them.
