@@ -95,7 +95,9 @@ long_run() {
   for target in "${targets[@]}"; do
     make_seeds "$target"
     mkdir -p "$fuzz_dir/corpus/$target"
-    nice -n 19 "$(target_binary "$target")" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+    # Niced on a busy machine, a large picture under the sanitizers can take many seconds
+    # of wall time without hanging (CPU time is bounded by HostilePicturesTest).
+    nice -n 19 "$(target_binary "$target")" -max_total_time="$seconds" -max_len=65536 -timeout=60 \
       -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/$target-" \
       "$fuzz_dir/corpus/$target" "$fuzz_dir/seeds/$target" $(crashers "$target") \
       > "$logs/fuzz-$target.log" 2>&1 &
