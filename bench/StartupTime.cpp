@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,14 +92,6 @@ Run StartOnce(Display* display, Window window, int width, int height, const std:
     return run;
 }
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -129,29 +120,23 @@ int main(int argc, char** argv)
     XMapWindow(display, window);
     XSync(display, False);
 
-    std::vector<double> firstFrames;
-    std::map<std::string, std::vector<double>> recordTimes;
-    std::vector<std::string> recordOrder;
+    std::vector<Run> done;
     for (int i = 0; i < runs; ++i) {
-        const Run run = StartOnce(display, window, width, height, program);
-        std::printf("run %d: first frame after %.0f ms\n", i + 1, run.firstFrame);
-        firstFrames.push_back(run.firstFrame);
-        for (const auto& record : run.records) {
-            if (recordTimes.find(record.second) == recordTimes.end())
-                recordOrder.push_back(record.second);
-            recordTimes[record.second].push_back(record.first);
-        }
+        done.push_back(StartOnce(display, window, width, height, program));
+        std::printf("run %d: first frame after %.0f ms\n", i + 1, done.back().firstFrame);
     }
-
-    std::printf("\n%dx%d, median of %d runs, ms after the program was started:\n", width, height, runs);
+    // The run with the median first frame, step by step.
+    std::sort(done.begin(), done.end(), [](const Run& a, const Run& b) { return a.firstFrame < b.firstFrame; });
+    const Run& median = done[done.size() / 2];
+    std::printf("\n%dx%d: first frame after %.0f ms (fastest %.0f, slowest %.0f of %d runs); the median run:\n",
+                width, height, median.firstFrame, done.front().firstFrame, done.back().firstFrame, runs);
     double previous = 0;
-    for (const std::string& text : recordOrder) {
-        const double at = Median(recordTimes[text]);
-        std::printf("%8.0f  (+%5.0f)  %s\n", at, at - previous, text.c_str());
-        previous = at;
+    for (const auto& record : median.records) {
+        std::printf("%8.0f  (+%5.0f)  %s\n", record.first, record.first - previous, record.second.c_str());
+        previous = record.first;
     }
-    const double first = Median(firstFrames);
-    std::printf("%8.0f  (+%5.0f)  first frame on the screen\n", first, first - previous);
+    std::printf("%8.0f  (+%5.0f)  first frame on the screen\n", median.firstFrame, median.firstFrame - previous);
+    const double first = median.firstFrame;
     XCloseDisplay(display);
     return first >= 0 ? 0 : 1;
 }
