@@ -11,7 +11,6 @@
 #include "app/ScreenSaverHost.h"
 #include "platform/Clock.h"
 #include "platform/GLBinding.h"
-#include "platform/MessageBox.h"
 #include "platform/OpenGL.h"
 #include "render/SceneView.h"
 #include "scene/FlowersHolder.h"
@@ -70,7 +69,7 @@ std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
         break;
     case platform::WindowMessage::User:
         if (TheEventLog.UserErrorText() != nullptr)
-            platform::ShowMessageBox("Screen saver", TheEventLog.UserErrorText());
+            ShowFailureText(TheEventLog.UserErrorText());
         platform::DestroySaverWindow(event.window);
         break;
     default:

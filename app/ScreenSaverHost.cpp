@@ -6,6 +6,7 @@
 #include "app/ProcessObjects.h"
 #include "app/RenderThread.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "platform/SaverPassword.h"
 #include "settings/SettingsDialog.h"
 
@@ -34,6 +35,7 @@ const std::intptr_t kCriticalResume = 3;  // the old power message's event
 struct HostState {
     ScreenSaverHostServices services = DefaultScreenSaverHostServices();
     bool preview = false;
+    bool daemonRun = false;  // inside a screen-saver daemon's window
     bool passwordBySaver = false;
     bool verifierLoaded = false;
     bool closeGranted = false;
@@ -216,7 +218,19 @@ int RunDaemonCommandLine(const DaemonCommandLine& line, const char* environmentW
     // For this run only: the settings dialog alone stores settings.
     if (line.showFps >= 0)
         EnableFPS.SetValue(line.showFps);
+    Host().daemonRun = true;
     return RunSaverWindow(window);
+}
+
+void ShowFailureText(const char* text)
+{
+    // A box over a daemon's window would wait for a click that nobody may give, and the
+    // daemon's stop signal could not end the program until then: the daemon keeps the
+    // program's error output instead.
+    if (Host().daemonRun)
+        std::fprintf(stderr, "%s\n", text);
+    else
+        platform::ShowMessageBox("Screen saver", text);
 }
 
 int ShowSettingsDialog(WindowHandle parent)

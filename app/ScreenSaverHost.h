@@ -17,6 +17,10 @@ int ScreenSaverMain(const char* commandText);
 // not usable.
 int RunDaemonCommandLine(const DaemonCommandLine& line, const char* environmentWindow);
 
+// Tells the user why the saver could not start: a message box titled "Screen saver",
+// or the error output in a daemon's run.
+void ShowFailureText(const char* text);
+
 // Decimal digits accumulated in 32 bits, stopping at the first other character.
 std::uint32_t ParseWindowNumber(const char* text);
 

@@ -3,7 +3,8 @@
 # (the window named by XSCREENSAVER_WINDOW, or the root window) draw inside that window
 # as the preview does, input does not close them, and two copies (one per monitor
 # window) draw at the same time. -fps and -no-fps override the stored setting for one
-# run. Lines that cannot be followed end with 255 and open nothing.
+# run. Lines that cannot be followed end with 255 and open nothing. A failed start
+# shows no message box there.
 set -euo pipefail
 source "$(dirname "$0")/saver-test-lib.sh"
 saver_test_setup "$0" "$@"
@@ -79,5 +80,16 @@ expect_scene "$(xwininfo -root | awk '/Window id/ { print $4 }')" root-window
 kill -TERM "$SAVER_PID"
 wait_saver_exit 30
 [[ "$SAVER_STATUS" == 0 ]] || fail "-root ended with $SAVER_STATUS after SIGTERM"
+expect_log_ends_properly
+
+# A start that fails in a daemon's window says why on the error output, which the daemon
+# keeps: a message box there could outlive the run.
+rm -f "$LOG"
+MESA_GL_VERSION_OVERRIDE=1.5 start_saver -window-id "$monitor1"
+wait_saver_exit 30
+[[ "$SAVER_STATUS" == 0 ]] || fail "a failed start in a daemon's window ended with $SAVER_STATUS"
+[[ -z "$(windows_titled "Screen saver")" ]] || fail "a message box was shown in a daemon's run"
+grep -qxF "Sorry, this application requires OpenGL 2.0" "$WORK/stderr" || fail "no failure text: $(cat "$WORK/stderr")"
+grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure was not logged"
 expect_log_ends_properly
 echo PASS
