@@ -1,6 +1,7 @@
 // Plays the Display control panel's part for the preview tests: opens a window of the
 // given client size and starts the saver with "/p <window number>". When the file
-// <stop file>.report appears it reports the saver's child window; when
+// <stop file>.report appears it reports the saver's child window, tries to rename it and
+// asks it for a context menu; when
 // <stop file>.resize appears it makes its window 80x60 pixels larger and reports the
 // child again; when the
 // stop file appears (at most two minutes) it destroys its window and reports the
@@ -16,6 +17,13 @@ namespace {
 
 LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The saver hands the control panel the context menu asked for over the preview.
+    if (message == WM_CONTEXTMENU) {
+        std::printf("context menu at host wParam %llu lParam %lld\n",
+                    static_cast<unsigned long long>(wParam), static_cast<long long>(lParam));
+        std::fflush(stdout);
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -105,10 +113,16 @@ int main(int argc, char** argv)
         if (!reported && FileExists(reportFile)) {
             reported = true;
             child = FindWindowExW(window, nullptr, L"WindowsScreenSaverClass", nullptr);
-            if (child != nullptr)
+            if (child != nullptr) {
                 ReportChild(child);
-            else
+                SetWindowTextW(child, L"Renamed");
+                wchar_t title[64] = L"";
+                GetWindowTextW(child, title, 64);
+                std::printf("title after renaming %s\n", title[0] == L'P' ? "Preview" : "changed");
+                PostMessageW(child, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child), MAKELPARAM(7, 9));
+            } else {
                 std::printf("no saver window\n");
+            }
             std::fflush(stdout);
         }
         if (child != nullptr && !resized && FileExists(resizeFile)) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # zentharis.scr /p <window> under Wine: a test program plays the control panel with a
 # 320x240 window. The saver makes its window "Preview" a visible child filling it,
-# draws the scene there (sky above, horizon glow below, the planet high up), follows
+# refuses a new title, passes a context-menu request on to the host's window, draws the
+# scene there (sky above, horizon glow below, the planet high up), follows
 # the window when it grows, and ends with exit code 0 when the window is destroyed.
 # Wine does not composite one process's OpenGL child window into another process's
 # window, so the scene is read from the saver's own drawable.
@@ -26,6 +27,15 @@ read -r _ _ _ _ title _ width height _ visible < <(host_says | grep -m 1 "^saver
   fail "no child window of the host's: $(host_says)"
 [[ "$title" == Preview && "$width" == 320 && "$height" == 240 && "$visible" == 1 ]] ||
   fail "the saver's child window: $(host_says | grep -m 1 '^saver window')"
+host_says | grep -q "^title after renaming Preview$" || fail "the preview's title could be changed"
+deadline=$((SECONDS + 10))
+until host_says | grep -q "^context menu at host"; do
+  ((SECONDS < deadline)) || fail "the context menu asked of the preview did not reach the host's window"
+  sleep 0.2
+done
+host_number="$(host_says | awk '/^host window/ { print $3; exit }')"
+host_says | grep -q "^context menu at host wParam $host_number lParam $(((9 << 16) | 7))$" ||
+  fail "the context menu reached the host with other values: $(host_says | grep '^context menu')"
 # Wine gives the OpenGL drawable an X window of its own, unnamed, of the child's size.
 drawable="$(xwininfo -root -tree | awk '/\(has no name\): \(\)  320x240/ { print $1; exit }')"
 [[ -n "$drawable" ]] || fail "no OpenGL drawable of the preview's size"
