@@ -1,16 +1,102 @@
-// Placeholder until Windows folder enumeration arrives: no folder can be read.
 #include "platform/FileSystem.h"
+
+#include <windows.h>
+
+#include "platform/win32/WidePathWin32.h"
 
 namespace platform {
 
 const char kPathSeparator = '\\';
 
-bool ListFolder(const std::string&, std::vector<FolderItem>* items)
+namespace win32 {
+
+std::wstring WidePath(const std::string& path)
 {
-    items->clear();
-    return false;
+    if (path.empty())
+        return std::wstring();
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], length);
+    // Leave room for "\*" and an 8.3 name: below that the plain form works everywhere.
+    if (wide.size() < MAX_PATH - 14 || wide.compare(0, 4, L"\\\\?\\") == 0)
+        return wide;
+    // The prefixed form takes no relative parts, so the path is made whole first.
+    const DWORD fullLength = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (fullLength == 0)
+        return std::wstring();
+    std::wstring full(fullLength, L'\0');
+    const DWORD written = GetFullPathNameW(wide.c_str(), fullLength, &full[0], nullptr);
+    if (written == 0 || written >= fullLength)
+        return std::wstring();
+    full.resize(written);
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
-bool IdentifyFile(const std::string&, FileIdentity*) { return false; }
+bool NarrowName(const wchar_t* name, std::string* out)
+{
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lossy);
+    if (length <= 0 || lossy)
+        return false;
+    out->assign(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, &(*out)[0], length, nullptr, nullptr);
+    out->resize(static_cast<std::size_t>(length) - 1);
+    return true;
+}
+
+}  // namespace win32
+
+bool ListFolder(const std::string& path, std::vector<FolderItem>* items)
+{
+    items->clear();
+    std::wstring pattern = win32::WidePath(path);
+    if (pattern.empty())
+        return false;
+    pattern.append(L"\\*");
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        const wchar_t* name = found.cFileName;
+        if ((name[0] == L'.' && name[1] == 0) || (name[0] == L'.' && name[1] == L'.' && name[2] == 0))
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)
+            continue;
+        FolderItem item;
+        // A name the ANSI code page cannot spell could not be opened by its ANSI path.
+        if (!win32::NarrowName(name, &item.name))
+            continue;
+        item.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        items->push_back(std::move(item));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool IdentifyFile(const std::string& path, FileIdentity* identity)
+{
+    const std::wstring wide = win32::WidePath(path);
+    if (wide.empty())
+        return false;
+    // Backup semantics opens folders too; a link leads to its target.
+    const HANDLE file = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool known = GetFileInformationByHandle(file, &information) != 0;
+    CloseHandle(file);
+    if (!known)
+        return false;
+    identity->device = information.dwVolumeSerialNumber;
+    identity->node = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
+}
 
 }  // namespace platform
