@@ -1,6 +1,8 @@
 #include "platform/ImageDecoder.h"
 
 #include <windows.h>
+// GDI+ needs the COM declarations that WIN32_LEAN_AND_MEAN leaves out.
+#include <objidl.h>
 #include <gdiplus.h>
 
 #include <atomic>

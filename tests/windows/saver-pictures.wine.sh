@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# zentharis.scr /s under Wine with a picture collection: the tentacle's disc shows the
+# picture within 60 s, upright and not mirrored; then a collection of broken and hostile
+# files beside one good picture neither crashes nor stalls the saver, and a key ends it.
+set -euo pipefail
+source "$(dirname "$0")/wine-test-lib.sh"
+wine_test_setup "$0" "$@"
+source "$(dirname "$0")/dialog-test-lib.sh"
+
+# Top left green, top right red, the bottom half blue: any turn or mirror moves a colour.
+mkdir -p "$WORK/pictures"
+convert -size 256x256 xc:'#0000ff' -fill '#ff0000' -draw 'rectangle 0,0 255,127' \
+  -fill '#00ff00' -draw 'rectangle 0,0 127,127' -type TrueColor "BMP3:$WORK/pictures/quarters.bmp"
+
+# quarters_found <screenshot>: the three colours' centres lie as in the picture.
+quarters_found() {
+  convert "$1" -depth 8 rgb:- | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+width = int(sys.argv[1])
+sums = {"r": [0, 0, 0], "g": [0, 0, 0], "b": [0, 0, 0]}
+for i in range(0, len(data) - 2, 3):
+    r, g, b = data[i], data[i + 1], data[i + 2]
+    key = None
+    if r > 140 and g < 70 and b < 70: key = "r"
+    elif g > 140 and r < 70 and b < 70: key = "g"
+    elif b > 140 and r < 70 and g < 70: key = "b"
+    if key:
+        p = i // 3
+        s = sums[key]
+        s[0] += 1; s[1] += p % width; s[2] += p // width
+if min(s[0] for s in sums.values()) < 150:
+    sys.exit(1)
+c = {k: (s[1] / s[0], s[2] / s[0]) for k, s in sums.items()}
+upright = c["r"][1] < c["b"][1] and c["g"][1] < c["b"][1]
+unmirrored = c["g"][0] < c["r"][0]
+print("centres", c, "upright", upright, "unmirrored", unmirrored)
+sys.exit(0 if upright and unmirrored else 2)' "$(identify -format %w "$1")"
+}
+
+# 1. The picture on the disc.
+settings_clear
+settings_set SlideshowPictures "2$(windows_path "$WORK/pictures/quarters.bmp")"
+start_saver /s
+wait_for_window "Screen Saver" 30 > /dev/null || fail "no saver window"
+found=""
+status=1
+start=$SECONDS
+while ((SECONDS - start < 60)); do
+  sleep 2
+  screenshot "$WORK/frame.png"
+  status=0
+  quarters_found "$WORK/frame.png" > "$WORK/quarters.txt" || status=$?
+  if [[ $status -eq 0 ]]; then
+    found=1
+    break
+  fi
+  [[ $status -eq 2 ]] && break
+done
+cp "$WORK/frame.png" "$SHOTS/saver-picture.png"
+[[ $status -ne 2 ]] || fail "the picture is turned or mirrored: $(cat "$WORK/quarters.txt")"
+[[ -n "$found" ]] || fail "no picture on the disc within 60 s"
+echo "ok: the picture on the disc after $((SECONDS - start)) s, upright and not mirrored"
+xdotool key a
+timeout 10 tail --pid="$SAVER_PID" -f /dev/null || fail "a key did not end the saver"
+saver_status=0
+wait "$SAVER_PID" || saver_status=$?
+SAVER_PID=""
+[[ $saver_status -eq 0 ]] || fail "the saver ended with $saver_status"
+
+# 2. Broken and hostile files in the collection.
+hostile="$WORK/hostile"
+mkdir -p "$hostile"
+cp "$WORK/pictures/quarters.bmp" "$hostile/good.bmp"
+convert -size 300x200 gradient:'#203080-#e08040' "$WORK/whole.png"
+head -c 300 "$WORK/whole.png" > "$hostile/truncated.png"
+: > "$hostile/empty.jpg"
+echo "not a picture at all" > "$hostile/lying.gif"
+convert -size 64x64 xc:'#808080' "tiff:$hostile/tiff.jpg"
+# A PNG whose header claims 60000 x 60000 pixels, its data cut short.
+python3 - "$hostile/huge.png" <<'PY'
+import struct, sys, zlib
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+header = struct.pack(">IIBBBBB", 60000, 60000, 8, 2, 0, 0, 0)
+data = zlib.compress(b"\0" * 100000)
+with open(sys.argv[1], "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", data))
+PY
+# A BMP claiming 60000 x 60000 in a file of a few bytes.
+python3 - "$hostile/huge.bmp" <<'PY'
+import struct, sys
+header = struct.pack("<2sIHHI", b"BM", 54 + 16, 0, 0, 54)
+info = struct.pack("<IiiHHIIiiII", 40, 60000, 60000, 1, 24, 0, 0, 2835, 2835, 0, 0)
+open(sys.argv[1], "wb").write(header + info + b"\0" * 16)
+PY
+settings_set SlideshowPictures "1$(windows_path "$hostile")"
+start_saver /s
+wait_for_window "Screen Saver" 30 > /dev/null || fail "no saver window"
+previous=""
+for round in 1 2 3 4 5 6; do
+  sleep 6
+  kill -0 "$SAVER_PID" 2> /dev/null || fail "the saver ended by itself after a hostile file"
+  screenshot "$WORK/hostile-$round.png"
+  digest=$(pixels_digest "$WORK/hostile-$round.png")
+  [[ "$digest" != "$previous" ]] || fail "the saver stopped drawing (round $round)"
+  previous="$digest"
+done
+cp "$WORK/hostile-6.png" "$SHOTS/saver-hostile.png"
+xdotool key a
+timeout 10 tail --pid="$SAVER_PID" -f /dev/null || fail "a key did not end the saver"
+saver_status=0
+wait "$SAVER_PID" || saver_status=$?
+SAVER_PID=""
+[[ $saver_status -eq 0 ]] || fail "the saver ended with $saver_status after the hostile files"
+echo "ok: hostile files neither crash nor stall the saver"
