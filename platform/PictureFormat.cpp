@@ -212,7 +212,10 @@ PictureVerdict InspectBmp(const std::uint8_t* bytes, std::size_t size, PictureHe
     const bool compressionFits = compression == 0 || (compression == 1 && depth == 8) ||
                                  (compression == 2 && depth == 4) ||
                                  ((compression == 3 || compression == 6) && (depth == 16 || depth == 32));
-    if (header->width <= 0 || header->height <= 0 || !depthFits || !compressionFits)
+    // Rows said to start at or past the end of the file: some decoders (Wine's GDI+) read
+    // there without looking.
+    const std::uint32_t rowsOffset = LittleEndian32(bytes + 10);
+    if (header->width <= 0 || header->height <= 0 || !depthFits || !compressionFits || rowsOffset >= size)
         return PictureVerdict::Damaged;
     header->bitsPerPixel = depth <= 8 ? 8 : depth == 24 ? 24 : 32;
     return PictureVerdict::Accepted;

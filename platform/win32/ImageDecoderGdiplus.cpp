@@ -46,6 +46,62 @@ void GiveBackContext(HDC context)
     DeleteDC(context);
 }
 
+// The whole file in movable global memory, ready to become a stream: read through one
+// handle that is checked to be a file on a disk no larger than kMaxPictureFileBytes.
+// Null for anything else.
+HGLOBAL ReadPictureFile(const char* path, std::size_t* size)
+{
+    if (path == nullptr)
+        return nullptr;
+    const std::wstring wide = win32::WidePath(path);
+    if (wide.empty())
+        return nullptr;
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    LARGE_INTEGER length = {};
+    HGLOBAL memory = nullptr;
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
+        length.QuadPart <= kMaxPictureFileBytes)
+        memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(length.QuadPart));
+    bool complete = false;
+    if (memory != nullptr) {
+        auto* bytes = static_cast<std::uint8_t*>(GlobalLock(memory));
+        const DWORD wanted = static_cast<DWORD>(length.QuadPart);
+        DWORD done = 0;
+        // A file that grows meanwhile is read only as far as it reached when opened.
+        while (bytes != nullptr && done < wanted) {
+            DWORD got = 0;
+            if (!ReadFile(file, bytes + done, wanted - done, &got, nullptr) || got == 0)
+                break;
+            done += got;
+        }
+        complete = bytes != nullptr && done == wanted;
+        if (bytes != nullptr)
+            GlobalUnlock(memory);
+        *size = done;
+    }
+    CloseHandle(file);
+    if (!complete && memory != nullptr) {
+        GlobalFree(memory);
+        memory = nullptr;
+    }
+    return memory;
+}
+
+// InspectPicture on the file held in memory.
+PictureVerdict Inspect(HGLOBAL memory, std::size_t size, PictureHeader* header)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(GlobalLock(memory));
+    if (bytes == nullptr)
+        return PictureVerdict::Damaged;
+    // GDI+ decodes every picture at its full size, so the bounds apply to that size.
+    const PictureVerdict verdict = InspectPicture(bytes, size, false, header);
+    GlobalUnlock(memory);
+    return verdict;
+}
+
 // A 24-bit top-down DIB section selected into a cached memory context.
 class SelectedDib {
 public:
@@ -137,14 +193,14 @@ bool CopyPalette(GpBitmap* bitmap, DecodeTarget* target)
 
 // 8-bit indexed pictures stay indexed, 24-bit ones keep their depth, pictures with an
 // alpha channel become 32 bits with alpha, everything else 32 bits with the fourth byte 0.
-int ConvertIntoTarget(GpBitmap* bitmap, DecodeTarget* target)
+int ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* target)
 {
     PixelFormat format = 0;
     UINT width = 0;
     UINT height = 0;
     if (GdipGetImagePixelFormat(bitmap, &format) != Ok || GdipGetImageWidth(bitmap, &width) != Ok ||
         GdipGetImageHeight(bitmap, &height) != Ok || width == 0 || height == 0 || width > 0x7FFFFFFF / 4 ||
-        height > 0x7FFFFFFF)
+        height > 0x7FFFFFFF || static_cast<std::int64_t>(width) * height > maxPixels)
         return 1;
     PixelFormat wanted = PixelFormat32bppRGB;
     int bitsPerPixel = 32;
@@ -158,6 +214,10 @@ int ConvertIntoTarget(GpBitmap* bitmap, DecodeTarget* target)
         wanted = format;
         bitsPerPixel = 24;
     }
+    // GDI+ may widen what the file holds (run lengths to 32 bits): the bound is the portable one.
+    const std::int64_t rowBytes = ((static_cast<std::int64_t>(bitsPerPixel) * width + 31) / 32) * 4;
+    if (rowBytes * height > kMaxDecodedBytes)
+        return 1;
     std::uint8_t* row = nullptr;
     int pitch = 0;
     const int w = static_cast<int>(width);
@@ -201,26 +261,47 @@ void StopImageDecoder()
     gdiplusToken = 0;
 }
 
+bool ProbeImageFile(const char* path, int* width, int* height)
+{
+    std::size_t size = 0;
+    const HGLOBAL memory = ReadPictureFile(path, &size);
+    if (memory == nullptr)
+        return false;
+    PictureHeader header;
+    const PictureVerdict verdict = Inspect(memory, size, &header);
+    GlobalFree(memory);
+    if (verdict != PictureVerdict::Accepted && verdict != PictureVerdict::TooLarge)
+        return false;
+    *width = static_cast<int>(header.width < 0x7FFFFFFF ? header.width : 0x7FFFFFFF);
+    *height = static_cast<int>(header.height < 0x7FFFFFFF ? header.height : 0x7FFFFFFF);
+    return true;
+}
+
 int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
 {
-    int width = 0;
-    int height = 0;
+    std::size_t size = 0;
+    HGLOBAL memory = ReadPictureFile(path, &size);
+    if (memory == nullptr)
+        return 1;
     // GDI+ also opens TIFF, icons and metafiles, whatever the file is called: only the
-    // four formats, of a bounded size, ever reach it.
-    if (path == nullptr || !ProbeImageFile(path, &width, &height) ||
-        static_cast<std::int64_t>(width) * height > maxPixels)
-        return 1;
-    const std::wstring wide = win32::WidePath(path);
-    if (wide.empty())
-        return 1;
-    GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromFile(wide.c_str(), &bitmap) != Ok) {
-        if (bitmap != nullptr)
-            GdipDisposeImage(bitmap);
+    // four formats, within the bounds, ever reach it, and from the bytes inspected.
+    PictureHeader header;
+    if (Inspect(memory, size, &header) != PictureVerdict::Accepted || header.width * header.height > maxPixels) {
+        GlobalFree(memory);
         return 1;
     }
-    const int result = ConvertIntoTarget(bitmap, target);
-    GdipDisposeImage(bitmap);
+    IStream* stream = nullptr;
+    if (CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
+        GlobalFree(memory);
+        return 1;
+    }
+    GpBitmap* bitmap = nullptr;
+    int result = 1;
+    if (GdipCreateBitmapFromStream(stream, &bitmap) == Ok && bitmap != nullptr)
+        result = ConvertIntoTarget(bitmap, maxPixels, target);
+    if (bitmap != nullptr)
+        GdipDisposeImage(bitmap);
+    stream->Release();  // frees the memory too
     return result;
 }
 

@@ -109,13 +109,14 @@ private:
 
 HIMAGELIST NewImageList(int size, int folderBitmap, int fileBitmap)
 {
-    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24, 2, 0);
+    // The icons are painted on white, which the mask turns into the list's own background.
+    HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0);
     if (images == nullptr)
         return nullptr;
     for (int id : {folderBitmap, fileBitmap}) {
         HBITMAP bitmap = LoadBitmapA(win32::ProgramModule(), MAKEINTRESOURCEA(id));
         if (bitmap != nullptr) {
-            ImageList_Add(images, bitmap, nullptr);
+            ImageList_AddMasked(images, bitmap, RGB(255, 255, 255));
             DeleteObject(bitmap);
         }
     }

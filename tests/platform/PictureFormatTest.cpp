@@ -63,7 +63,8 @@ TEST(PictureFormat, RefusesOtherFormatsAndEveryImageOrScanOverTheBounds)
     for (const char* name : {"tiff-named-as.jpg", "icon-named-as.bmp", "metafile-named-as.png",
                              "enhanced-metafile-named-as.gif", "empty.png"})
         EXPECT_EQ(Inspect(ReadWholeFile(hostile + name), &header), PictureVerdict::Unknown) << name;
-    for (const char* name : {"gif-no-image.gif", "bmp-header-only.bmp", "jpeg-markers-only.jpg", "gif-header-only.gif"})
+    for (const char* name : {"gif-no-image.gif", "bmp-header-only.bmp", "jpeg-markers-only.jpg", "gif-header-only.gif",
+                             "bmp-pixels-far-beyond-the-end.bmp"})
         EXPECT_EQ(Inspect(ReadWholeFile(hostile + name), &header), PictureVerdict::Damaged) << name;
 
     // The second image of a GIF is checked as well as the first; the claim is kept.

@@ -9,8 +9,7 @@ source "$(dirname "$0")/dialog-test-lib.sh"
 place_sample_pictures
 # One file entry of 2030 characters: no room left for another picture's path.
 long_path="C:\\$(head -c 2027 /dev/zero | tr '\0' 'p')"
-settings_clear
-settings_set SlideshowPictures "2$long_path"
+settings_write 0 1 "2$long_path"
 start_settings /c
 focus_window "Zentharis screensaver - Settings" > /dev/null
 xdotool key Tab Tab Tab space
@@ -46,8 +45,9 @@ echo "ok: dialog 146 shown, the Image Library stays open"
 # Closing the Image Library discards the list; confirming stores the old collection.
 focus_window "Image Library" > /dev/null
 xdotool key alt+F4
+# "Edit Image Library" keeps the focus, and would take Enter: "Confirm settings" is the stop before.
 focus_window "Zentharis screensaver - Settings" > /dev/null
-xdotool key Return
+xdotool key shift+Tab space
 finish_settings
 expect_setting SlideshowPictures "2$long_path"
 echo "ok: the stored collection is unchanged"

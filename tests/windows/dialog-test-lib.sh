@@ -14,6 +14,15 @@ settings_clear() { wine_cmd reg delete "$SETTINGS_KEY" /f > /dev/null || true; }
 # settings_set <name> <value>
 settings_set() { wine_cmd reg add "$SETTINGS_KEY" /v "$1" /t REG_SZ /d "$2" /f > /dev/null; }
 
+# settings_write <EnableFPS> <EnableVSync> <SlideshowPictures>: all three, since loading
+# stops at the first value that is missing.
+settings_write() {
+  settings_clear
+  settings_set EnableFPS "$1"
+  settings_set EnableVSync "$2"
+  settings_set SlideshowPictures "$3"
+}
+
 # settings_get <name>: the value's text; "(none)" when it is not there.
 settings_get() {
   local line

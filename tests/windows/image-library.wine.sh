@@ -51,8 +51,9 @@ echo "ok: the folder's pictures in the preview, moving on"
 # "Accept" is four stops after the list; then "Confirm settings" with Enter.
 xdotool key Tab Tab Tab Tab space
 wait_window_gone "Image Library" || fail "Accept did not close the Image Library"
+# "Edit Image Library" keeps the focus, and would take Enter: "Confirm settings" is the stop before.
 focus_window "Zentharis screensaver - Settings" > /dev/null
-xdotool key Return
+xdotool key shift+Tab space
 finish_settings
 expect_setting SlideshowPictures "1$SAMPLES_WINDOWS"
 echo "ok: the folder stored in SlideshowPictures"

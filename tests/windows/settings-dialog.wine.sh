@@ -27,9 +27,7 @@ expect_setting SlideshowPictures ""
 echo "ok: Show FPS ticked and confirmed"
 
 # 2. Escape resets all three in memory, Enter then stores the defaults.
-settings_set EnableFPS 1
-settings_set EnableVSync 0
-settings_set SlideshowPictures '2C:\pictures\a.jpg'
+settings_write 1 0 '2C:\pictures\a.jpg'
 start_settings /c
 focus_window "$title" > /dev/null
 xdotool key Escape
@@ -44,7 +42,7 @@ echo "ok: Escape then Enter stores the defaults"
 
 # 3. A change closed with the close box (Alt+F4: the same system command) is not stored;
 # the dialog opens over a window number that names no window, too.
-settings_set EnableFPS 0
+settings_write 0 1 ""
 start_settings /c:123456
 focus_window "$title" > /dev/null
 xdotool key space
