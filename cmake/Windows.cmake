@@ -104,4 +104,6 @@ target_link_options(zentharis PRIVATE -municode)
 set_target_properties(zentharis PROPERTIES SUFFIX ".scr")
 
 enable_testing()
+# The unit tests, cross-built, under Wine.
+add_subdirectory(tests)
 add_subdirectory(tests/windows)

@@ -13,7 +13,7 @@ TEST(EventLogTest, WritesPrefixedRecordsAndFlushesEachOne)
     log.Write(7, "odd");
     log.WriteValue(0, "FPS = %g", 59.5);
     // Read while the log is still open: every record must already be on disk.
-    EXPECT_EQ(ReadWholeFile(path),
+    EXPECT_EQ(ReadTextFile(path),
               "   Notify : Application has run\n"
               "(!)Error : broken\n"
               "Unlabel record : odd\n"

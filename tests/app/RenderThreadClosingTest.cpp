@@ -46,7 +46,7 @@ TEST(RenderThreadClosing, AStuckRenderThreadDelaysClosingByTwoSecondsAtMost)
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(1900));
     EXPECT_LT(took, std::chrono::milliseconds(4000));
-    const std::string records = ReadWholeFile(log);
+    const std::string records = ReadTextFile(log);
     const std::size_t stop = records.find(std::string(kStopRecord) + "\n");
     EXPECT_NE(stop, std::string::npos) << records;
     // Other cases of this program may run at the same time and add to the same log.
@@ -63,7 +63,7 @@ TEST(RenderThreadClosing, ARenderThreadThatEndsInTimeClosesNormally)
     ScreenSaverProc(DestroyEvent());
     renderThread.join();
     EXPECT_EQ(TheApplicationState.stopFlag.load(), 1);
-    const std::string records = ReadWholeFile(EventLog::LogPathFor(platform::ExecutablePath()));
+    const std::string records = ReadTextFile(EventLog::LogPathFor(platform::ExecutablePath()));
     EXPECT_EQ(records.find(kStopRecord), std::string::npos);
     EXPECT_NE(records.find("   Notify : FPS = "), std::string::npos);
 }

@@ -79,8 +79,8 @@ TEST(HorizonTest, MissingBackdropLeavesItNotReadyAfterOneNotice)
 {
     ASSERT_TRUE(TheEventLog.IsOpen());
     const std::string logPath = EventLog::LogPathFor(platform::ExecutablePath());
-    const std::size_t before = ReadWholeFile(logPath).size();
+    const std::size_t before = ReadTextFile(logPath).size();
     Horizon horizon(9999);
     EXPECT_FALSE(horizon.IsReady());
-    EXPECT_EQ(ReadWholeFile(logPath).substr(before), "   Notify : Start initialization for the background image\n");
+    EXPECT_EQ(ReadTextFile(logPath).substr(before), "   Notify : Start initialization for the background image\n");
 }

@@ -22,7 +22,7 @@ const bool kNullOutput = SetTestEnvironment("ALSOFT_DRIVERS", "null", false);
 
 std::string LogText()
 {
-    return ReadWholeFile(EventLog::LogPathFor(platform::ExecutablePath()));
+    return ReadTextFile(EventLog::LogPathFor(platform::ExecutablePath()));
 }
 
 }  // namespace

@@ -23,6 +23,18 @@ std::string ReadWholeFile(const std::string& path)
     return contents.str();
 }
 
+std::string ReadTextFile(const std::string& path)
+{
+    const std::string bytes = ReadWholeFile(path);
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n'))
+            text += bytes[i];
+    }
+    return text;
+}
+
 std::string StoredSettingsLines(const std::string& product)
 {
     platform::StoredTexts texts;

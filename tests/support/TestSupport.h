@@ -10,6 +10,10 @@ std::string MakeTestFolder(const std::string& name);
 // Whole file contents; empty when unreadable.
 std::string ReadWholeFile(const std::string& path);
 
+// A text file's contents with Windows line ends ("\r\n") read as "\n": the log is
+// written in text mode.
+std::string ReadTextFile(const std::string& path);
+
 // A 24-bit bottom-up BMP whose pixel (x, y), top row first, is colour(x, y) = 0xRRGGBB.
 template <typename ColourOf>
 std::string MakeBmp(int width, int height, ColourOf colour)
