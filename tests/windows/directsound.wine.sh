@@ -35,7 +35,7 @@ screenshot "$WORK/box.png"
 eval "$(xdotool getwindowgeometry --shell "$box")"
 # The box holds its text: dark letters on a light face, not an empty window.
 ink=$(colour_share "$WORK/box.png" 0 0 0 60 "${WIDTH}x${HEIGHT}+${X}+${Y}")
-python3 -c "import sys; sys.exit(0 if 0.005 < float('$ink') < 0.5 else 1)" || fail "the box shows no text ($ink dark)"
+awk -v ink="$ink" 'BEGIN { exit !(ink > 0.005 && ink < 0.5) }' || fail "the box shows no text ($ink dark)"
 [[ -n "${ZEN_SCREENSHOT_DIR:-}" ]] && cp "$WORK/box.png" "$ZEN_SCREENSHOT_DIR/no-audio-box.png"
 xdotool key --window "$box" Return
 wait_saver_exit 30
