@@ -166,6 +166,25 @@ bool CopyRows(GpBitmap* bitmap, int width, int height, PixelFormat wanted, int b
     return true;
 }
 
+bool WidenIndexedRows(GpBitmap* bitmap, int width, int height, PixelFormat format, std::uint8_t* row, int pitch)
+{
+    GpRect whole(0, 0, width, height);
+    BitmapData locked = {};
+    if (GdipBitmapLockBits(bitmap, &whole, ImageLockModeRead, format, &locked) != Ok)
+        return false;
+    const int bits = format == PixelFormat1bppIndexed ? 1 : 4;
+    const int mask = (1 << bits) - 1;
+    const std::uint8_t* source = static_cast<const std::uint8_t*>(locked.Scan0);
+    for (int y = 0; y < height; ++y, source += locked.Stride, row += pitch) {
+        for (int x = 0; x < width; ++x) {
+            const int bit = x * bits;
+            row[x] = static_cast<std::uint8_t>((source[bit / 8] >> (8 - bits - bit % 8)) & mask);
+        }
+    }
+    GdipBitmapUnlockBits(bitmap, &locked);
+    return true;
+}
+
 bool CopyPalette(GpBitmap* bitmap, DecodeTarget* target)
 {
     INT size = 0;
@@ -207,7 +226,8 @@ int ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* ta
     const bool hasAlpha = (format & PixelFormatAlpha) != 0;
     if (hasAlpha) {
         wanted = PixelFormat32bppARGB;
-    } else if (format == PixelFormat8bppIndexed) {
+    } else if (format == PixelFormat8bppIndexed || format == PixelFormat4bppIndexed ||
+               format == PixelFormat1bppIndexed) {
         wanted = format;
         bitsPerPixel = 8;
     } else if (format == PixelFormat24bppRGB) {
@@ -226,8 +246,13 @@ int ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* ta
         return 1;
     if (bitsPerPixel == 8 && !CopyPalette(bitmap, target))
         return 1;
-    if (!CopyRows(bitmap, w, h, wanted, w * (bitsPerPixel / 8), row, pitch))
+    if (wanted != PixelFormat8bppIndexed && (wanted & PixelFormatIndexed) != 0) {
+        // 1 and 4 bits a pixel become one byte a pixel, the colour table unchanged.
+        if (!WidenIndexedRows(bitmap, w, h, wanted, row, pitch))
+            return 1;
+    } else if (!CopyRows(bitmap, w, h, wanted, w * (bitsPerPixel / 8), row, pitch)) {
         return 1;
+    }
     if (wanted == PixelFormat32bppRGB) {
         // GDI+ leaves the unused byte as it likes; the holder's rule is 0.
         for (int y = 0; y < h; ++y, row += pitch) {

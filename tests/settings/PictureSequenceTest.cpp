@@ -98,10 +98,11 @@ TEST(PictureSequence, ExpansionIsAStackSoFilesComeOutInReverse)
     // Items enumerated last come first; a subfolder is expanded where it was met.
     std::vector<std::string> expected;
     for (auto item = listing.rbegin(); item != listing.rend(); ++item) {
+        const std::string separator(1, platform::kPathSeparator);
         if (item->isFolder)
-            expected.push_back(f + "/" + item->name + "/z.gif");
+            expected.push_back(f + separator + item->name + separator + "z.gif");
         else if (item->name != "notes.txt")
-            expected.push_back(f + "/" + item->name);
+            expected.push_back(f + separator + item->name);
     }
     expected.push_back(folder + "/A.bmp");
 

@@ -1,0 +1,120 @@
+// Folder listing and folder identity on Windows, in the Wine prefix the tests run in.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+void WriteFile(const std::string& path)
+{
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    CloseHandle(file);
+}
+
+std::vector<std::string> Names(const std::vector<platform::FolderItem>& items, bool folders)
+{
+    std::vector<std::string> names;
+    for (const platform::FolderItem& item : items) {
+        if (item.isFolder == folders)
+            names.push_back(item.name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(FileSystemWin32, ListsFilesAndFoldersButNotTheDotEntries)
+{
+    const std::string folder = MakeTestFolder("FileSystemWin32List");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\inner").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\.hidden").c_str(), nullptr));
+    WriteFile(folder + "\\a.jpg");
+    WriteFile(folder + "\\readme");
+
+    std::vector<platform::FolderItem> items;
+    ASSERT_TRUE(platform::ListFolder(folder, &items));
+    EXPECT_EQ(Names(items, true), (std::vector<std::string>{".hidden", "inner"}));
+    EXPECT_EQ(Names(items, false), (std::vector<std::string>{"a.jpg", "readme"}));
+    EXPECT_EQ(platform::kPathSeparator, '\\');
+
+    EXPECT_FALSE(platform::ListFolder(folder + "\\missing", &items));
+    EXPECT_TRUE(items.empty());
+    EXPECT_FALSE(platform::ListFolder(folder + "\\a.jpg", &items));
+}
+
+TEST(FileSystemWin32, NamesTheAnsiCodePageCannotSpellAreLeftOut)
+{
+    const std::string folder = MakeTestFolder("FileSystemWin32Names");
+    const std::wstring foreign = Wide(folder) + L"\\\u4E2D\u6587.jpg";
+    const HANDLE file = CreateFileW(foreign.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    WriteFile(folder + "\\plain.jpg");
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u4E2D\u6587.jpg", -1, nullptr, 0, nullptr, &lossy);
+
+    std::vector<platform::FolderItem> items;
+    ASSERT_TRUE(platform::ListFolder(folder, &items));
+    // Where the code page has the characters the name is kept; where it has not, a path
+    // spelt with "?" would open nothing, so the item is dropped.
+    EXPECT_EQ(items.size(), lossy ? 1u : 2u);
+    EXPECT_TRUE(std::any_of(items.begin(), items.end(), [](const platform::FolderItem& item) {
+        return item.name == "plain.jpg";
+    }));
+}
+
+TEST(FileSystemWin32, PathsLongerThanMaxPathAreListedAndIdentified)
+{
+    std::string path = MakeTestFolder("FileSystemWin32Long");
+    const std::string step(60, 'd');
+    // Below MAX_PATH with the plain functions, beyond it with the prefixed wide ones.
+    while (path.size() < 400) {
+        path += "\\" + step;
+        std::wstring wide = Wide(path);
+        if (wide.size() >= MAX_PATH - 12) {
+            wchar_t full[1024];
+            ASSERT_GT(GetFullPathNameW(wide.c_str(), 1024, full, nullptr), 0u);
+            wide = L"\\\\?\\" + std::wstring(full);
+        }
+        ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr)) << path.size();
+    }
+    const std::wstring file = L"\\\\?\\" + Wide(path) + L"\\deep.png";
+    wchar_t full[1024];
+    ASSERT_GT(GetFullPathNameW((Wide(path) + L"\\deep.png").c_str(), 1024, full, nullptr), 0u);
+    const HANDLE handle =
+        CreateFileW((L"\\\\?\\" + std::wstring(full)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    CloseHandle(handle);
+
+    std::vector<platform::FolderItem> items;
+    ASSERT_TRUE(platform::ListFolder(path, &items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].name, "deep.png");
+    platform::FileIdentity identity;
+    EXPECT_TRUE(platform::IdentifyFile(path, &identity));
+}
+
+TEST(FileSystemWin32, OneFolderHasOneIdentityWhateverThePath)
+{
+    const std::string folder = MakeTestFolder("FileSystemWin32Identity");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\one").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\two").c_str(), nullptr));
+    platform::FileIdentity direct, roundabout, other;
+    ASSERT_TRUE(platform::IdentifyFile(folder + "\\one", &direct));
+    ASSERT_TRUE(platform::IdentifyFile(folder + "\\two\\..\\one", &roundabout));
+    ASSERT_TRUE(platform::IdentifyFile(folder + "\\two", &other));
+    EXPECT_TRUE(direct == roundabout);
+    EXPECT_FALSE(direct == other);
+    EXPECT_FALSE(platform::IdentifyFile(folder + "\\three", &other));
+}
