@@ -9,6 +9,7 @@
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
 #include "platform/OpenGL.h"
+#include "render/ShaderProgram.h"
 #include "render/Texture.h"
 #include "render/VectorMath.h"
 
@@ -18,6 +19,40 @@ const int kGlowSize = 64;
 const int kPlanetSize = 128;
 const std::size_t kPlanetBytes = kPlanetSize * kPlanetSize * 4;  // 65,536
 const double kEyeZ = 4.0;  // the camera's distance in front of the origin
+
+// A spot's change in the accumulated glow: what it adds at its new grey level less what
+// it added at the old one (both in gl_TexCoord[1]), each rounded as an 8-bit colour
+// buffer rounds grey times the sampled alpha.
+const char* const kSpotChangeShader = R"(#version 110
+uniform sampler2D glow;
+void main()
+{
+    float alpha = floor(texture2D(glow, gl_TexCoord[0].st).a * 255.0 + 0.5);
+    float before = floor(gl_TexCoord[1].s * alpha / 255.0 + 0.5);
+    float after = floor(gl_TexCoord[1].t * alpha / 255.0 + 0.5);
+    gl_FragColor = vec4(after - before, 0.0, 0.0, 0.0);
+}
+)";
+
+// The accumulated levels, one texel per pixel, as a colour to add to the view.
+const char* const kAddShader = R"(#version 110
+uniform sampler2D levels;
+uniform vec2 inverseSize;
+void main()
+{
+    float sum = texture2D(levels, gl_FragCoord.xy * inverseSize).r;
+    gl_FragColor = vec4(vec3(sum / 255.0), 0.0);
+}
+)";
+
+// The level an 8-bit colour buffer gives the spot's grey.
+int DrawnGreyLevel(const GlowParticle& particle)
+{
+    const double grey = GlowCloud::Brightness(particle) * 0.02;
+    if (!(grey > 0.0))
+        return 0;
+    return static_cast<int>(std::min(255L, std::lround(static_cast<float>(grey) * 255.0f)));
+}
 
 }  // namespace
 
@@ -86,29 +121,72 @@ FormlessPlanet::FormlessPlanet(int planetBitmapId)
     planetTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_LINEAR,
                                    {GL_RGBA16, kPlanetSize, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
 
+    if (AccumulationTarget::IsSupported())
+        BuildAccumulationPrograms();
+
     cloud_.AddRoot();
     ready_ = true;
     TheEventLog.Write(0, "The formless planet is initialized properly");
 }
 
-void FormlessPlanet::Draw() const
+FormlessPlanet::~FormlessPlanet()
+{
+    if (spotChangeProgram_ != 0)
+        glDeleteProgram(spotChangeProgram_);
+    if (addProgram_ != 0)
+        glDeleteProgram(addProgram_);
+}
+
+void FormlessPlanet::BuildAccumulationPrograms()
+{
+    if (CreateShaderProgramFromTexts(nullptr, kSpotChangeShader, &spotChangeProgram_) != 0 ||
+        CreateShaderProgramFromTexts(nullptr, kAddShader, &addProgram_) != 0) {
+        if (spotChangeProgram_ != 0)
+            glDeleteProgram(spotChangeProgram_);
+        spotChangeProgram_ = 0;
+        addProgram_ = 0;
+        return;
+    }
+    glUseProgram(spotChangeProgram_);
+    glUniform1i(glGetUniformLocation(spotChangeProgram_, "glow"), 0);
+    glUseProgram(addProgram_);
+    glUniform1i(glGetUniformLocation(addProgram_, "levels"), 0);
+    inverseSizeLocation_ = glGetUniformLocation(addProgram_, "inverseSize");
+    glUseProgram(0);
+}
+
+void FormlessPlanet::Update(std::int32_t elapsedMs)
+{
+    cloud_.Update(elapsedMs);
+    // Levels only leave with the spots removed: one that still held a level leaves it
+    // behind in the buffer, which then starts again.
+    int held = 0;
+    for (const GlowParticle& particle : cloud_.Particles())
+        held += particle.drawnLevel;
+    if (held != accumulatedLevels_)
+        rebuildAccumulation_ = true;
+}
+
+void FormlessPlanet::Draw()
 {
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
     // The planet comes right after the clear and the backdrop, which writes no depth:
     // every fragment would pass the test, so it is not made.
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-    // The colour from the current colour, the alpha from the white glow texels.
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    // Additive blending makes the order of the spots irrelevant.
     const double magnifiedFrom = MagnifiedHalfSize();
-    glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
-    DrawSpots(magnifiedFrom, true);
-    glBindTexture(GL_TEXTURE_2D, glowTexture_);
-    DrawSpots(magnifiedFrom, false);
+    if (!DrawAccumulatedSpots(magnifiedFrom)) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        // The colour from the current colour, the alpha from the white glow texels.
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        // Additive blending makes the order of the spots irrelevant.
+        glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
+        DrawSpots(magnifiedFrom, true);
+        glBindTexture(GL_TEXTURE_2D, glowTexture_);
+        DrawSpots(magnifiedFrom, false);
+    }
 
     // Colour and alpha from the planet's picture.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -122,6 +200,122 @@ void FormlessPlanet::Draw() const
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
+}
+
+bool FormlessPlanet::DrawAccumulatedSpots(double magnifiedFrom)
+{
+    if (spotChangeProgram_ == 0 || !accumulationAllowed_) {
+        rebuildAccumulation_ = true;
+        return false;
+    }
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    switch (accumulation_.Prepare(viewport[0] + viewport[2], viewport[1] + viewport[3])) {
+    case AccumulationTarget::Preparation::Failed:
+        // The driver cannot: every spot is drawn every frame from now on.
+        glDeleteProgram(spotChangeProgram_);
+        glDeleteProgram(addProgram_);
+        spotChangeProgram_ = 0;
+        addProgram_ = 0;
+        return false;
+    case AccumulationTarget::Preparation::Made:
+        rebuildAccumulation_ = true;
+        break;
+    case AccumulationTarget::Preparation::Kept:
+        break;
+    }
+    double projection[16];
+    double modelView[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    if (!std::equal(projection, projection + 16, accumulatedProjection_) ||
+        !std::equal(modelView, modelView + 16, accumulatedModelView_)) {
+        std::copy(projection, projection + 16, accumulatedProjection_);
+        std::copy(modelView, modelView + 16, accumulatedModelView_);
+        rebuildAccumulation_ = true;
+    }
+
+    // The buffer's pixels are the view's: a scissor box must not keep changes out.
+    const bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    glDisable(GL_SCISSOR_TEST);
+    accumulation_.BeginDrawing();
+    if (rebuildAccumulation_) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (std::size_t i = 0; i < cloud_.Count(); ++i)
+            cloud_.SetDrawnLevel(i, 0);
+        accumulatedLevels_ = 0;
+        rebuildAccumulation_ = false;
+    }
+    glUseProgram(spotChangeProgram_);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
+    AccumulateSpotChanges(magnifiedFrom, true);
+    glBindTexture(GL_TEXTURE_2D, glowTexture_);
+    AccumulateSpotChanges(magnifiedFrom, false);
+    accumulation_.EndDrawing();
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+
+    AddAccumulatedSpots();
+    glUseProgram(0);
+    return true;
+}
+
+void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)
+{
+    glBegin(GL_TRIANGLES);
+    for (std::size_t index = 0; index < cloud_.Count(); ++index) {
+        const GlowParticle& particle = cloud_.Particles()[index];
+        if ((particle.size >= magnifiedFrom) != magnified)
+            continue;
+        const int level = DrawnGreyLevel(particle);
+        if (level == particle.drawnLevel)
+            continue;
+        const GlowSpotOutline::Polygon& outline = outline_->ForLevel(std::max(level, particle.drawnLevel));
+        glMultiTexCoord2d(GL_TEXTURE1, particle.drawnLevel, level);
+        for (std::size_t i = 1; i + 1 < outline.count; ++i)
+            for (const std::size_t k : {std::size_t{0}, i, i + 1}) {
+                EmitTexCoord(outline.corners[k]);
+                EmitVertex(GlowSpotOutline::OnSquare(outline.corners[k], particle.position, particle.size));
+            }
+        accumulatedLevels_ += level - particle.drawnLevel;
+        cloud_.SetDrawnLevel(index, level);
+    }
+    glEnd();
+}
+
+void FormlessPlanet::AddAccumulatedSpots()
+{
+    // Every spot lies in the planet's plane, parallel to the view: the box of their
+    // squares covers every pixel the buffer holds a level for.
+    bool any = false;
+    double left = 0.0, right = 0.0, bottom = 0.0, top = 0.0;
+    for (const GlowParticle& particle : cloud_.Particles()) {
+        if (particle.drawnLevel == 0)
+            continue;
+        const double l = particle.position.x - particle.size, r = particle.position.x + particle.size;
+        const double b = particle.position.y - particle.size, t = particle.position.y + particle.size;
+        left = any ? std::min(left, l) : l;
+        right = any ? std::max(right, r) : r;
+        bottom = any ? std::min(bottom, b) : b;
+        top = any ? std::max(top, t) : t;
+        any = true;
+    }
+    if (!any)
+        return;
+    // A little more, so that no pixel on the box's edge is left to the rasteriser's rule.
+    const double margin = 0.05;
+    glUseProgram(addProgram_);
+    glUniform2f(inverseSizeLocation_, 1.0f / static_cast<float>(accumulation_.Width()),
+                1.0f / static_cast<float>(accumulation_.Height()));
+    glBindTexture(GL_TEXTURE_2D, accumulation_.Texture());
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBegin(GL_QUADS);
+    EmitVertex(Vector3(left - margin, bottom - margin, PlanetCentre.z));
+    EmitVertex(Vector3(right + margin, bottom - margin, PlanetCentre.z));
+    EmitVertex(Vector3(right + margin, top + margin, PlanetCentre.z));
+    EmitVertex(Vector3(left - margin, top + margin, PlanetCentre.z));
+    glEnd();
 }
 
 void FormlessPlanet::DrawSpots(double magnifiedFrom, bool magnified) const

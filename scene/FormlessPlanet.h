@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "render/AccumulationTarget.h"
 #include "scene/GlowCloud.h"
 #include "scene/GlowSpotOutline.h"
 
@@ -17,19 +18,25 @@ public:
     // With another bitmap in place of the planet's (for tests).
     explicit FormlessPlanet(int planetBitmapId);
 
+    ~FormlessPlanet();
     FormlessPlanet(const FormlessPlanet&) = delete;
     FormlessPlanet& operator=(const FormlessPlanet&) = delete;
 
     bool IsReady() const { return ready_; }
-    void Update(std::int32_t elapsedMs) { cloud_.Update(elapsedMs); }
+    void Update(std::int32_t elapsedMs);
     // The cloud, additively, then the planet over it. The cloud's spots are drawn only
     // where they can change a pixel (see GlowSpotOutline): the picture is the one that
-    // whole squares give. Leaves blending off with the
-    // factors (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes on, texturing off
-    // and the texture environment at GL_REPLACE.
-    void Draw() const;
+    // whole squares give. Where the context allows, each spot's rounded contribution is
+    // kept in an accumulation buffer that only the spots whose grey level changed since
+    // the last frame update, and the buffer is added to the view in one pass. Leaves
+    // blending off with the factors (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes
+    // on, texturing off, no program and the texture environment at GL_REPLACE.
+    void Draw();
 
     const GlowCloud& Cloud() const { return cloud_; }
+    // False draws every spot every frame, as where the context has no accumulation
+    // buffer (for comparisons).
+    void AllowAccumulation(bool allowed) { accumulationAllowed_ = allowed; }
 
     // The glow spot's 64 x 64 texels: cos(r * pi) + 1 inside the unit circle, else 0;
     // stored as 8-bit alpha, clamped to 1.
@@ -41,6 +48,14 @@ public:
 private:
     // One batch of spots: those whose half side is at least magnifiedFrom, or the others.
     void DrawSpots(double magnifiedFrom, bool magnified) const;
+    // The cloud through the accumulation buffer; false when the context cannot.
+    bool DrawAccumulatedSpots(double magnifiedFrom);
+    // Into the bound buffer: each spot of the batch whose level changed, as the
+    // difference between its new and its old contribution.
+    void AccumulateSpotChanges(double magnifiedFrom, bool magnified);
+    // The buffer added to the view over the squares of the spots it holds.
+    void AddAccumulatedSpots();
+    void BuildAccumulationPrograms();
     // The half side from which a spot's texture is magnified over its whole square.
     double MagnifiedHalfSize() const;
 
@@ -50,4 +65,15 @@ private:
     unsigned planetTexture_ = 0;
     GlowCloud cloud_;
     std::unique_ptr<GlowSpotOutline> outline_;
+
+    AccumulationTarget accumulation_;
+    unsigned spotChangeProgram_ = 0;
+    unsigned addProgram_ = 0;
+    int inverseSizeLocation_ = -1;
+    int accumulatedLevels_ = 0;  // the sum of the spots' drawn levels
+    bool rebuildAccumulation_ = true;
+    bool accumulationAllowed_ = true;
+    // The view the buffer was drawn for: another one makes it start again.
+    double accumulatedProjection_[16] = {};
+    double accumulatedModelView_[16] = {};
 };

@@ -36,6 +36,7 @@ public:
 
     std::size_t Count() const { return particles_.size(); }
     const std::vector<GlowParticle>& Particles() const { return particles_; }
+    void SetDrawnLevel(std::size_t index, int level) { particles_[index].drawnLevel = level; }
 
     // 1 for the root, else sin(age / lifetime * pi): rising and falling over its life.
     static double Brightness(const GlowParticle& particle);

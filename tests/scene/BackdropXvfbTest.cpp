@@ -274,6 +274,53 @@ TEST_F(BackdropXvfbTest, GrownCloudBrightensAroundThePlanet)
     SaveScreenshot(gl, "backdrop-and-planet");
 }
 
+// The accumulation buffer, updated frame after frame as spots brighten, fade and die
+// (and started again after frames that were never drawn), gives what drawing every spot
+// gives.
+TEST_F(BackdropXvfbTest, AccumulatedCloudIsTheCloudOfEverySpotDrawn)
+{
+    const GLTestContext& gl = *context_;
+    const std::vector<int> compared = {300, 900, 1500};
+    const int skippedFrom = 1000;  // updates only, up to 1100
+    auto run = [&](bool accumulate) {
+        std::vector<std::vector<unsigned char>> frames;
+        std::srand(777);
+        FormlessPlanet planet;
+        planet.AllowAccumulation(accumulate);
+        for (int frame = 1; frame <= compared.back(); ++frame) {
+            planet.Update(16);
+            const bool wanted = std::find(compared.begin(), compared.end(), frame) != compared.end();
+            const bool skipped = frame >= skippedFrom && frame < skippedFrom + 100;
+            if (!wanted && (skipped || !accumulate))
+                continue;
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            planet.Draw();
+            if (wanted)
+                frames.push_back(gl.ReadBack());
+        }
+        return frames;
+    };
+    const std::vector<std::vector<unsigned char>> accumulated = run(true);
+    const std::vector<std::vector<unsigned char>> direct = run(false);
+    ASSERT_EQ(accumulated.size(), compared.size());
+    ASSERT_EQ(direct.size(), compared.size());
+    for (std::size_t i = 0; i < compared.size(); ++i) {
+        int largest = 0;
+        std::size_t differing = 0;
+        double lit = 0.0;
+        for (std::size_t k = 0; k < direct[i].size(); ++k) {
+            const int difference = std::abs(int(accumulated[i][k]) - int(direct[i][k]));
+            largest = std::max(largest, difference);
+            differing += difference != 0;
+            lit += direct[i][k] > 0;
+        }
+        EXPECT_LE(largest, 1) << "frame " << compared[i];
+        EXPECT_LT(differing * 1000, direct[i].size()) << "frame " << compared[i];
+        EXPECT_GT(lit, direct[i].size() * 0.05) << "frame " << compared[i] << ": the cloud is missing";
+        std::printf("frame %d: %zu of %zu channel values differ\n", compared[i], differing, direct[i].size());
+    }
+}
+
 TEST_F(BackdropXvfbTest, MissingPlanetPictureLeavesItNotReady)
 {
     const std::size_t before = LogText().size();
