@@ -45,6 +45,9 @@ void main()
 }
 )";
 
+// A spot's grey is at most 0.02: 5.1 levels of 255.
+const int kBrightestSpotLevel = 5;
+
 // The level an 8-bit colour buffer gives the spot's grey.
 int DrawnGreyLevel(const GlowParticle& particle)
 {
@@ -121,7 +124,7 @@ FormlessPlanet::FormlessPlanet(int planetBitmapId)
     planetTexture_ = CreateTexture(GL_REPEAT, GL_LINEAR, GL_LINEAR,
                                    {GL_RGBA16, kPlanetSize, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data()});
 
-    if (AccumulationTarget::IsSupported())
+    if (OffscreenTarget::IsSupported(OffscreenTarget::Texels::Float32))
         BuildAccumulationPrograms();
 
     cloud_.AddRoot();
@@ -208,44 +211,32 @@ bool FormlessPlanet::DrawAccumulatedSpots(double magnifiedFrom)
         rebuildAccumulation_ = true;
         return false;
     }
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    switch (accumulation_.Prepare(viewport[0] + viewport[2], viewport[1] + viewport[3])) {
-    case AccumulationTarget::Preparation::Failed:
+    switch (accumulation_.PrepareForView()) {
+    case OffscreenTarget::Preparation::Failed:
         // The driver cannot: every spot is drawn every frame from now on.
         glDeleteProgram(spotChangeProgram_);
         glDeleteProgram(addProgram_);
         spotChangeProgram_ = 0;
         addProgram_ = 0;
         return false;
-    case AccumulationTarget::Preparation::Made:
+    case OffscreenTarget::Preparation::Made:
         rebuildAccumulation_ = true;
         break;
-    case AccumulationTarget::Preparation::Kept:
+    case OffscreenTarget::Preparation::Kept:
         break;
-    }
-    double projection[16];
-    double modelView[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    if (!std::equal(projection, projection + 16, accumulatedProjection_) ||
-        !std::equal(modelView, modelView + 16, accumulatedModelView_)) {
-        std::copy(projection, projection + 16, accumulatedProjection_);
-        std::copy(modelView, modelView + 16, accumulatedModelView_);
-        rebuildAccumulation_ = true;
     }
 
     // The buffer's pixels are the view's: a scissor box must not keep changes out.
     const bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
     glDisable(GL_SCISSOR_TEST);
-    accumulation_.BeginDrawing();
     if (rebuildAccumulation_) {
-        glClear(GL_COLOR_BUFFER_BIT);
+        accumulation_.Clear();
         for (std::size_t i = 0; i < cloud_.Count(); ++i)
             cloud_.SetDrawnLevel(i, 0);
         accumulatedLevels_ = 0;
         rebuildAccumulation_ = false;
     }
+    accumulation_.BeginDrawing();
     glUseProgram(spotChangeProgram_);
     glBlendFunc(GL_ONE, GL_ONE);
     glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
@@ -271,7 +262,10 @@ void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)
         const int level = DrawnGreyLevel(particle);
         if (level == particle.drawnLevel)
             continue;
-        const GlowSpotOutline::Polygon& outline = outline_->ForLevel(std::max(level, particle.drawnLevel));
+        // The same triangles every time for a spot: what is taken away is then exactly
+        // what was added, texel sample for texel sample.
+        const GlowSpotOutline::Polygon& outline =
+            outline_->ForLevel(std::max({kBrightestSpotLevel, level, particle.drawnLevel}));
         glMultiTexCoord2d(GL_TEXTURE1, particle.drawnLevel, level);
         for (std::size_t i = 1; i + 1 < outline.count; ++i)
             for (const std::size_t k : {std::size_t{0}, i, i + 1}) {

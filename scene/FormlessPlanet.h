@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "render/AccumulationTarget.h"
+#include "render/OffscreenTarget.h"
 #include "scene/GlowCloud.h"
 #include "scene/GlowSpotOutline.h"
 
@@ -66,14 +66,11 @@ private:
     GlowCloud cloud_;
     std::unique_ptr<GlowSpotOutline> outline_;
 
-    AccumulationTarget accumulation_;
+    OffscreenTarget accumulation_{OffscreenTarget::Texels::Float32};
     unsigned spotChangeProgram_ = 0;
     unsigned addProgram_ = 0;
     int inverseSizeLocation_ = -1;
     int accumulatedLevels_ = 0;  // the sum of the spots' drawn levels
     bool rebuildAccumulation_ = true;
     bool accumulationAllowed_ = true;
-    // The view the buffer was drawn for: another one makes it start again.
-    double accumulatedProjection_[16] = {};
-    double accumulatedModelView_[16] = {};
 };

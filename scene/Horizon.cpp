@@ -38,7 +38,45 @@ Horizon::Horizon(int bitmapId)
     TheEventLog.Write(0, "Background image is initialized properly");
 }
 
-void Horizon::Draw() const
+void Horizon::Draw()
+{
+    if (!CopyDrawnPicture())
+        DrawPicture();
+}
+
+bool Horizon::CopyDrawnPicture()
+{
+    // A copy of the view's pixels costs far less than filtering the picture into them
+    // on a software renderer.
+    if (!copyAllowed_ || copyFailed_)
+        return false;
+    switch (drawn_.PrepareForView()) {
+    case OffscreenTarget::Preparation::Failed:
+        copyFailed_ = true;
+        return false;
+    case OffscreenTarget::Preparation::Made: {
+        const bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+        glDisable(GL_SCISSOR_TEST);
+        drawn_.BeginDrawing();
+        DrawPicture();
+        drawn_.EndDrawing();
+        if (scissor)
+            glEnable(GL_SCISSOR_TEST);
+        break;
+    }
+    case OffscreenTarget::Preparation::Kept:
+        break;
+    }
+    drawn_.CopyToView();
+    // As drawing the picture leaves them.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glDisable(GL_TEXTURE_2D);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+    return true;
+}
+
+void Horizon::DrawPicture() const
 {
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);

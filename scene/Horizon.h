@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/OffscreenTarget.h"
+
 // The scene's backdrop: one fixed picture drawn behind everything, first after the
 // frame is cleared. It writes no depth, so it never hides what is drawn after it.
 class Horizon {
@@ -14,10 +16,20 @@ public:
     Horizon& operator=(const Horizon&) = delete;
 
     bool IsReady() const { return texture_ != 0; }
-    // Leaves the depth test on, depth writes on, texturing off and the texture
-    // environment at GL_REPLACE.
-    void Draw() const;
+    // Where the context allows, the picture is drawn once into a buffer for the view and
+    // copied from there each frame (again when the view changes). Leaves the depth test
+    // on, depth writes on, texturing off and the texture environment at GL_REPLACE.
+    void Draw();
+    // False draws the picture every frame, as where the context has no such buffer
+    // (for comparisons).
+    void AllowCopy(bool allowed) { copyAllowed_ = allowed; }
 
 private:
+    void DrawPicture() const;
+    bool CopyDrawnPicture();
+
     unsigned texture_ = 0;
+    OffscreenTarget drawn_{OffscreenTarget::Texels::Colour8};
+    bool copyAllowed_ = true;
+    bool copyFailed_ = false;
 };

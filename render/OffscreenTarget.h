@@ -1,0 +1,50 @@
+#pragma once
+
+// An offscreen colour buffer the size of the view, for what is drawn once and kept
+// between frames.
+class OffscreenTarget {
+public:
+    enum class Texels {
+        Colour8,  // 8-bit RGBA: the same pixels the window's buffer would get
+        Float32,  // one 32-bit float channel: sums of whole levels stay exact however they
+                  // are added and taken away, where an 8-bit buffer rounds and saturates
+    };
+    enum class Preparation { Kept, Made, Failed };
+
+    explicit OffscreenTarget(Texels texels) : texels_(texels) {}
+    ~OffscreenTarget();
+    OffscreenTarget(const OffscreenTarget&) = delete;
+    OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+    // Whether the current context offers framebuffer objects (and float textures).
+    static bool IsSupported(Texels texels);
+
+    // For the current viewport and matrices. Kept: made for them already. Made: made,
+    // or cleared to 0, for them (what it held was drawn for another view). Failed: the
+    // driver cannot make it; nothing is left behind.
+    Preparation PrepareForView();
+    // Every texel to 0.
+    void Clear() const;
+    // Draws go to the buffer until EndDrawing, which returns them to the window.
+    void BeginDrawing() const;
+    void EndDrawing() const;
+    // The buffer's pixels over the window's, in the viewport.
+    void CopyToView() const;
+
+    unsigned Texture() const { return texture_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    bool Make(int width, int height);
+    void Release();
+
+    Texels texels_;
+    int viewport_[4] = {0, 0, 0, 0};
+    double projection_[16] = {};
+    double modelView_[16] = {};
+    unsigned framebuffer_ = 0;
+    unsigned texture_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
