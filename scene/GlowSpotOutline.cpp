@@ -8,7 +8,7 @@ namespace {
 // The hardware's rounding of colour times alpha may differ from exact rounding by a
 // little: points whose alpha comes within 10 % of the threshold are kept too.
 const double kAlphaMargin = 0.9;
-const int kPolygonSides = 16;
+const int kPolygonSides = 8;
 
 // Sutherland-Hodgman against one edge of the unit square: keeps the side where
 // inside(point) holds.
