@@ -309,8 +309,10 @@ std::uint32_t ColourOfPicture(const std::string& path)
     return static_cast<std::uint32_t>(std::stoul(fs::path(path).stem().string(), nullptr, 16));
 }
 
-// The files shown by the first `discs` discs (by their canvas colour), each frame
-// followed by a short real pause so that the loader thread keeps up as on a real run.
+// The files shown by the first `discs` discs (by their canvas colour). While the next
+// picture is not painted yet each frame is followed by a short real pause, so that the
+// loader thread keeps up as on a real run, where a disc is seconds away (a decoder may
+// need more real time than the frames it is given here).
 std::vector<std::uint32_t> ShownColours(TentacleCycle* cycle, int discs, std::vector<std::size_t>* indices)
 {
     std::vector<std::uint32_t> shown;
@@ -323,7 +325,8 @@ std::vector<std::uint32_t> ShownColours(TentacleCycle* cycle, int discs, std::ve
                 indices->push_back(cycle->Pictures().CurrentIndex());
         }
         previous = cycle->State();
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        if (cycle->PreparedCanvas() == nullptr)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return shown;
 }

@@ -34,9 +34,6 @@ set(ZEN_LINUX_ONLY_CASES
   CImage.DecodesALargeJpegAtAReducedScaleThatStillCoversTheDisc
   # Wine's HALFTONE stretch does not average a checker to grey as Windows' does.
   CImage.StretchesWithAreaAveragingAndSmoothEnlargingKeepingTheTopUp
-  # Under Wine the free-running and the waiting sequences part after a few pictures; not
-  # yet explained (msvcrt keeps rand's state per thread, the likely cause). To be mended.
-  Tentacles.DecodingAheadKeepsTheOrderAndTheAdvanceRule
   # Reads the icon file as it is embedded; Windows keeps icons as a group of resources.
   SettingsDialogPicturesTest.IconsHoldThreeSizesWithTransparentCorners
 )
