@@ -2,6 +2,9 @@
 // frame beside the median. A new disc must not show as a hitch: the worst frame stays
 // under twice the median. Needs a display: bench/disc-frame-time.sh runs it under Xvfb.
 // Usage: DiscFrameTimeBench [seconds] [picture folder]
+// ZEN_BENCH_VSYNC=1 runs with "Enable VSync control" on, the saver's default: the frames
+// paced to the display as the render loop paces them, so that the median is the
+// display's period and a hitch is a frame the display would miss.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "app/ApplicationState.h"
+#include "app/FramePacer.h"
 #include "app/ProcessObjects.h"
 #include "app/RenderThread.h"
 #include "bench/LargeJpeg.h"
@@ -64,7 +68,8 @@ int main(int argc, char** argv)
         }
     }
     SlideshowPictures.LoadFromText(("1" + folder).c_str());
-    EnableVSync.SetValue(0);
+    const char* vsync = std::getenv("ZEN_BENCH_VSYNC");
+    EnableVSync.SetValue(vsync != nullptr && std::atoi(vsync) != 0 ? 1 : 0);
 
     std::thread windowThread([] {
         platform::RunSaverWindow(0, BenchWindowProc);
@@ -100,6 +105,7 @@ int main(int argc, char** argv)
     int discs = 0;
     double worstAfterDisc = 0.0;
     bool discBuilt = false;
+    FramePacer pacer(EnableVSync.Value() != 0, platform::DisplayRefreshRate(state.surface));
     const std::uint32_t start = platform::TickCount();
     std::uint32_t previous = start;
     while (platform::TickCount() - start < static_cast<std::uint32_t>(seconds * 1000.0)) {
@@ -112,6 +118,9 @@ int main(int argc, char** argv)
         const double work =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - workStart).count();
         platform::SwapGLBuffers(state.surface);
+        const std::uint32_t pause = pacer.PauseAfterSwap(platform::TickCount());
+        if (pause > 0)
+            platform::SleepMilliseconds(pause);
         if (tick - start < 2000)
             continue;
         // The elapsed time measured now is the previous frame's.
@@ -132,8 +141,8 @@ int main(int argc, char** argv)
     }
     const double median = Percentile(frames, 0.5);
     const double worst = *std::max_element(frames.begin(), frames.end());
-    std::printf("frames %zu, discs shown %d, pictures 4000 x 3000 JPEG in %s\n", frames.size(), discs,
-                folder.c_str());
+    std::printf("frames %zu, discs shown %d, pictures 4000 x 3000 JPEG in %s, VSync control %s\n", frames.size(),
+                discs, folder.c_str(), EnableVSync.Value() != 0 ? "on" : "off");
     std::printf("median frame %.1f ms, 99th percentile %.1f ms, worst frame %.1f ms (%.2f x median)\n", median,
                 Percentile(frames, 0.99), worst, worst / median);
     std::printf("slowest frames (ms at s, tentacle state):");
