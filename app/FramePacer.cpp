@@ -6,20 +6,17 @@
 namespace {
 
 // Frames that take less than this share of a period, on average, show that the swap
-// did not wait for the display. With the display's own rate an honoured interval holds
-// frames to its period; with the rate only assumed, a faster display (72, 75 Hz) that
-// honours it must not be taken for one that ignores it.
-const double kIgnoredShareOfKnownRate = 0.9;
-const double kIgnoredShareOfAssumedRate = 0.75;
+// did not wait for the display: an honoured interval holds them to the period. (Where
+// the rate is not known the server is nearly always a virtual one, which ignores the
+// interval; 60 Hz is assumed there.)
+const double kIgnoredShare = 0.9;
 // Weight of the newest frame in the running average of the frames' work.
 const double kAverageWeight = 0.1;
 
 }  // namespace
 
 FramePacer::FramePacer(bool enabled, double refreshHz)
-    : enabled_(enabled),
-      periodMs_(1000.0 / (refreshHz > 0.0 && std::isfinite(refreshHz) ? refreshHz : kDefaultRefreshHz)),
-      ignoredShare_(refreshHz > 0.0 && std::isfinite(refreshHz) ? kIgnoredShareOfKnownRate : kIgnoredShareOfAssumedRate)
+    : enabled_(enabled), periodMs_(1000.0 / (refreshHz > 0.0 && std::isfinite(refreshHz) ? refreshHz : kDefaultRefreshHz))
 {
 }
 
@@ -37,7 +34,7 @@ std::uint32_t FramePacer::PauseAfterSwap(std::uint32_t nowMs)
     lastTick_ = nowMs;
     const double work = clockMs_ - frameStartMs_;
     averageWorkMs_ = averageWorkMs_ == 0.0 ? work : averageWorkMs_ + kAverageWeight * (work - averageWorkMs_);
-    pacing_ = averageWorkMs_ < ignoredShare_ * periodMs_;
+    pacing_ = averageWorkMs_ < kIgnoredShare * periodMs_;
     if (!pacing_ || work >= periodMs_) {
         frameStartMs_ = clockMs_;
         return 0;

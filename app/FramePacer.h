@@ -26,7 +26,6 @@ public:
 private:
     bool enabled_;
     double periodMs_;
-    double ignoredShare_;  // of the period: frames shorter on average are paced
     bool started_ = false;
     std::uint32_t lastTick_ = 0;
     double clockMs_ = 0.0;       // milliseconds since the first swap, unwrapped
