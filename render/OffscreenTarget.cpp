@@ -72,24 +72,31 @@ bool OffscreenTarget::Make(int width, int height)
     return true;
 }
 
-void OffscreenTarget::Clear() const
+void OffscreenTarget::Clear()
 {
     GLfloat clearColour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
-    const bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-    glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    BeginDrawing();
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    EndDrawing();
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
-    if (scissor)
-        glEnable(GL_SCISSOR_TEST);
 }
 
-void OffscreenTarget::BeginDrawing() const { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_); }
+void OffscreenTarget::BeginDrawing()
+{
+    // The buffer's pixels are the view's: a scissor box in force must not keep any out.
+    scissorWasOn_ = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+}
 
-void OffscreenTarget::EndDrawing() const { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
+void OffscreenTarget::EndDrawing()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (scissorWasOn_)
+        glEnable(GL_SCISSOR_TEST);
+}
 
 void OffscreenTarget::CopyToView() const
 {

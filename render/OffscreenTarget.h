@@ -24,10 +24,11 @@ public:
     // driver cannot make it; nothing is left behind.
     Preparation PrepareForView();
     // Every texel to 0.
-    void Clear() const;
-    // Draws go to the buffer until EndDrawing, which returns them to the window.
-    void BeginDrawing() const;
-    void EndDrawing() const;
+    void Clear();
+    // Draws go to the buffer, unscissored, until EndDrawing, which returns them to the
+    // window and the scissor test to what it was.
+    void BeginDrawing();
+    void EndDrawing();
     // The buffer's pixels over the window's, in the viewport.
     void CopyToView() const;
 
@@ -47,4 +48,5 @@ private:
     unsigned texture_ = 0;
     int width_ = 0;
     int height_ = 0;
+    bool scissorWasOn_ = false;
 };

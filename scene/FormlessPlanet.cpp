@@ -57,6 +57,16 @@ int DrawnGreyLevel(const GlowParticle& particle)
     return static_cast<int>(std::min(255L, std::lround(static_cast<float>(grey) * 255.0f)));
 }
 
+// The outline as triangles on the spot's square, inside a GL_TRIANGLES batch.
+void EmitSpotOutline(const GlowSpotOutline::Polygon& outline, const GlowParticle& particle)
+{
+    for (std::size_t i = 1; i + 1 < outline.count; ++i)
+        for (const std::size_t k : {std::size_t{0}, i, i + 1}) {
+            EmitTexCoord(outline.corners[k]);
+            EmitVertex(GlowSpotOutline::OnSquare(outline.corners[k], particle.position, particle.size));
+        }
+}
+
 }  // namespace
 
 double FormlessPlanet::GlowTexel(int row, int column)
@@ -226,9 +236,6 @@ bool FormlessPlanet::DrawAccumulatedSpots(double magnifiedFrom)
         break;
     }
 
-    // The buffer's pixels are the view's: a scissor box must not keep changes out.
-    const bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-    glDisable(GL_SCISSOR_TEST);
     if (rebuildAccumulation_) {
         accumulation_.Clear();
         for (std::size_t i = 0; i < cloud_.Count(); ++i)
@@ -244,8 +251,6 @@ bool FormlessPlanet::DrawAccumulatedSpots(double magnifiedFrom)
     glBindTexture(GL_TEXTURE_2D, glowTexture_);
     AccumulateSpotChanges(magnifiedFrom, false);
     accumulation_.EndDrawing();
-    if (scissor)
-        glEnable(GL_SCISSOR_TEST);
 
     AddAccumulatedSpots();
     glUseProgram(0);
@@ -267,11 +272,7 @@ void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)
         const GlowSpotOutline::Polygon& outline =
             outline_->ForLevel(std::max({kBrightestSpotLevel, level, particle.drawnLevel}));
         glMultiTexCoord2d(GL_TEXTURE1, particle.drawnLevel, level);
-        for (std::size_t i = 1; i + 1 < outline.count; ++i)
-            for (const std::size_t k : {std::size_t{0}, i, i + 1}) {
-                EmitTexCoord(outline.corners[k]);
-                EmitVertex(GlowSpotOutline::OnSquare(outline.corners[k], particle.position, particle.size));
-            }
+        EmitSpotOutline(outline, particle);
         accumulatedLevels_ += level - particle.drawnLevel;
         cloud_.SetDrawnLevel(index, level);
     }
@@ -325,11 +326,7 @@ void FormlessPlanet::DrawSpots(double magnifiedFrom, bool magnified) const
         if (outline.count < 3)
             continue;
         glColor3d(grey, grey, grey);
-        for (std::size_t i = 1; i + 1 < outline.count; ++i)
-            for (const std::size_t k : {std::size_t{0}, i, i + 1}) {
-                EmitTexCoord(outline.corners[k]);
-                EmitVertex(GlowSpotOutline::OnSquare(outline.corners[k], particle.position, particle.size));
-            }
+        EmitSpotOutline(outline, particle);
     }
     glEnd();
 }

@@ -55,13 +55,9 @@ bool Horizon::CopyDrawnPicture()
         copyFailed_ = true;
         return false;
     case OffscreenTarget::Preparation::Made: {
-        const bool scissor = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
-        glDisable(GL_SCISSOR_TEST);
         drawn_.BeginDrawing();
         DrawPicture();
         drawn_.EndDrawing();
-        if (scissor)
-            glEnable(GL_SCISSOR_TEST);
         break;
     }
     case OffscreenTarget::Preparation::Kept:
