@@ -4,6 +4,7 @@
 
 #include "platform/OpenGL.h"
 #include "render/Texture.h"
+#include "render/VectorMath.h"
 
 OffscreenTarget::~OffscreenTarget() { Release(); }
 
@@ -98,15 +99,41 @@ void OffscreenTarget::EndDrawing()
         glEnable(GL_SCISSOR_TEST);
 }
 
-void OffscreenTarget::CopyToView() const
+void OffscreenTarget::DrawToView() const
 {
-    const int x = viewport_[0];
-    const int y = viewport_[1];
-    const int right = x + viewport_[2];
-    const int top = y + viewport_[3];
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-    glBlitFramebuffer(x, y, right, top, x, y, right, top, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    const double left = static_cast<double>(viewport_[0]) / width_;
+    const double bottom = static_cast<double>(viewport_[1]) / height_;
+    const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    // The viewport in normalised device coordinates; the buffer reaches from the
+    // window's corner to the viewport's far edges.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glBegin(GL_QUADS);
+    EmitTexCoord(Vector2(left, bottom));
+    EmitVertex(Vector3(-1.0, -1.0, 0.0));
+    EmitTexCoord(Vector2(1.0, bottom));
+    EmitVertex(Vector3(1.0, -1.0, 0.0));
+    EmitTexCoord(Vector2(1.0, 1.0));
+    EmitVertex(Vector3(1.0, 1.0, 0.0));
+    EmitTexCoord(Vector2(left, 1.0));
+    EmitVertex(Vector3(-1.0, 1.0, 0.0));
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    if (blendWasOn)
+        glEnable(GL_BLEND);
 }
 
 void OffscreenTarget::Release()

@@ -29,8 +29,12 @@ public:
     // window and the scissor test to what it was.
     void BeginDrawing();
     void EndDrawing();
-    // The buffer's pixels over the window's, in the viewport.
-    void CopyToView() const;
+    // The buffer's pixels over the window's, in the viewport, as one textured square
+    // sampled texel for pixel. A draw, not a blit: a blit starts a new scene on a
+    // software renderer, and each scene switch mid-frame costs a fence. Leaves the
+    // depth test off and depth writes off, 2D texturing on with the buffer bound and
+    // the texture environment at GL_REPLACE; blending and the matrices as they were.
+    void DrawToView() const;
 
     unsigned Texture() const { return texture_; }
     int Width() const { return width_; }

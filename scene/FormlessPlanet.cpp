@@ -180,8 +180,44 @@ void FormlessPlanet::Update(std::int32_t elapsedMs)
         rebuildAccumulation_ = true;
 }
 
+void FormlessPlanet::DrawOffscreen()
+{
+    offscreenDrawn_ = true;
+    accumulating_ = PrepareAccumulation();
+    if (!accumulating_ || (!rebuildAccumulation_ && !AnySpotLevelChanged()))
+        return;
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ENABLE_BIT | GL_TEXTURE_BIT);
+    accumulation_.BeginDrawing();
+    if (rebuildAccumulation_) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (std::size_t i = 0; i < cloud_.Count(); ++i)
+            cloud_.SetDrawnLevel(i, 0);
+        accumulatedLevels_ = 0;
+        rebuildAccumulation_ = false;
+    }
+    const double magnifiedFrom = MagnifiedHalfSize();
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_TEXTURE_2D);
+    glUseProgram(spotChangeProgram_);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
+    AccumulateSpotChanges(magnifiedFrom, true);
+    glBindTexture(GL_TEXTURE_2D, glowTexture_);
+    AccumulateSpotChanges(magnifiedFrom, false);
+    glUseProgram(0);
+    accumulation_.EndDrawing();
+    glPopAttrib();
+}
+
 void FormlessPlanet::Draw()
 {
+    // A caller that skipped it (a test drawing the planet alone) still gets a whole cloud.
+    if (!offscreenDrawn_)
+        DrawOffscreen();
+    offscreenDrawn_ = false;
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
     // The planet comes right after the clear and the backdrop, which writes no depth:
@@ -189,8 +225,11 @@ void FormlessPlanet::Draw()
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
 
-    const double magnifiedFrom = MagnifiedHalfSize();
-    if (!DrawAccumulatedSpots(magnifiedFrom)) {
+    if (accumulating_ && accumulationAllowed_) {
+        AddAccumulatedSpots();
+        glUseProgram(0);
+    } else {
+        const double magnifiedFrom = MagnifiedHalfSize();
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         // The colour from the current colour, the alpha from the white glow texels.
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -215,7 +254,7 @@ void FormlessPlanet::Draw()
     glDisable(GL_BLEND);
 }
 
-bool FormlessPlanet::DrawAccumulatedSpots(double magnifiedFrom)
+bool FormlessPlanet::PrepareAccumulation()
 {
     if (spotChangeProgram_ == 0 || !accumulationAllowed_) {
         rebuildAccumulation_ = true;
@@ -235,26 +274,15 @@ bool FormlessPlanet::DrawAccumulatedSpots(double magnifiedFrom)
     case OffscreenTarget::Preparation::Kept:
         break;
     }
-
-    if (rebuildAccumulation_) {
-        accumulation_.Clear();
-        for (std::size_t i = 0; i < cloud_.Count(); ++i)
-            cloud_.SetDrawnLevel(i, 0);
-        accumulatedLevels_ = 0;
-        rebuildAccumulation_ = false;
-    }
-    accumulation_.BeginDrawing();
-    glUseProgram(spotChangeProgram_);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, magnifiedGlowTexture_);
-    AccumulateSpotChanges(magnifiedFrom, true);
-    glBindTexture(GL_TEXTURE_2D, glowTexture_);
-    AccumulateSpotChanges(magnifiedFrom, false);
-    accumulation_.EndDrawing();
-
-    AddAccumulatedSpots();
-    glUseProgram(0);
     return true;
+}
+
+bool FormlessPlanet::AnySpotLevelChanged() const
+{
+    for (const GlowParticle& particle : cloud_.Particles())
+        if (DrawnGreyLevel(particle) != particle.drawnLevel)
+            return true;
+    return false;
 }
 
 void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)

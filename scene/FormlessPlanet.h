@@ -24,11 +24,17 @@ public:
 
     bool IsReady() const { return ready_; }
     void Update(std::int32_t elapsedMs);
+    // The work that draws outside the window: after Update and before the frame's own
+    // drawing starts (before the clear), so that the window's drawing is never split by
+    // a switch of buffers. Only a frame in which a spot's level changed switches at
+    // all. Leaves the OpenGL state as it found it, with no program in use.
+    void DrawOffscreen();
     // The cloud, additively, then the planet over it. The cloud's spots are drawn only
     // where they can change a pixel (see GlowSpotOutline): the picture is the one that
     // whole squares give. Where the context allows, each spot's rounded contribution is
     // kept in an accumulation buffer that only the spots whose grey level changed since
-    // the last frame update, and the buffer is added to the view in one pass. Leaves
+    // the last frame update (in DrawOffscreen), and the buffer is added to the view in
+    // one pass. Leaves
     // blending off with the factors (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), depth writes
     // on, texturing off, no program and the texture environment at GL_REPLACE.
     void Draw();
@@ -48,8 +54,9 @@ public:
 private:
     // One batch of spots: those whose half side is at least magnifiedFrom, or the others.
     void DrawSpots(double magnifiedFrom, bool magnified) const;
-    // The cloud through the accumulation buffer; false when the context cannot.
-    bool DrawAccumulatedSpots(double magnifiedFrom);
+    // Whether the accumulation buffer serves this frame: made or kept for the view.
+    bool PrepareAccumulation();
+    bool AnySpotLevelChanged() const;
     // Into the bound buffer: each spot of the batch whose level changed, as the
     // difference between its new and its old contribution.
     void AccumulateSpotChanges(double magnifiedFrom, bool magnified);
@@ -72,5 +79,7 @@ private:
     int inverseSizeLocation_ = -1;
     int accumulatedLevels_ = 0;  // the sum of the spots' drawn levels
     bool rebuildAccumulation_ = true;
+    bool accumulating_ = false;  // this frame's cloud comes from the buffer
+    bool offscreenDrawn_ = false;  // DrawOffscreen ran since the last Draw
     bool accumulationAllowed_ = true;
 };

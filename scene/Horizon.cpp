@@ -46,8 +46,8 @@ void Horizon::Draw()
 
 bool Horizon::CopyDrawnPicture()
 {
-    // A copy of the view's pixels costs far less than filtering the picture into them
-    // on a software renderer.
+    // Sampling the view's pixels one for one costs far less than filtering the picture
+    // into them on a software renderer.
     if (!copyAllowed_ || copyFailed_)
         return false;
     switch (drawn_.PrepareForView()) {
@@ -63,9 +63,8 @@ bool Horizon::CopyDrawnPicture()
     case OffscreenTarget::Preparation::Kept:
         break;
     }
-    drawn_.CopyToView();
+    drawn_.DrawToView();
     // As drawing the picture leaves them.
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);

@@ -17,7 +17,7 @@ public:
 
     bool IsReady() const { return texture_ != 0; }
     // Where the context allows, the picture is drawn once into a buffer for the view and
-    // copied from there each frame (again when the view changes). Leaves the depth test
+    // drawn from there texel for pixel each frame (again when the view changes). Leaves the depth test
     // on, depth writes on, texturing off and the texture environment at GL_REPLACE.
     void Draw();
     // False draws the picture every frame, as where the context has no such buffer
