@@ -28,8 +28,9 @@ namespace {
 const char* const kInitializationFailed = "Error of initialization";
 
 // How long closing waits for the render thread to tear down. A thread held up longer
-// (a driver or decoder that does not return) must not keep the user's desktop locked.
-constexpr unsigned kRenderThreadStopLimitMs = 2000;
+// (a driver or decoder that does not return) must not keep the user's desktop locked,
+// and a process asked to stop by the system must be gone within 2 s.
+constexpr unsigned kRenderThreadStopLimitMs = 1500;
 
 // Allocates and constructs one scene object, storing it at once so that teardown
 // finds it even when it is not ready.
@@ -44,6 +45,33 @@ bool BuildSceneObject(T*& slot, const char* failureRecord)
     return false;
 }
 
+// The viewport follows the window: a preview or daemon window that is resized, a screen
+// whose resolution changes. The projection keeps its 4:3 aspect whatever the shape, so
+// the scene is stretched to fill the window as at the start. An empty window (minimised)
+// keeps the last viewport and the buffers made for it.
+void FollowWindowSize(platform::GLSurface* surface, int* viewWidth, int* viewHeight)
+{
+    int width = 0;
+    int height = 0;
+    platform::DrawableSize(surface, &width, &height);
+    if (width <= 0 || height <= 0 || (width == *viewWidth && height == *viewHeight))
+        return;
+    glViewport(0, 0, width, height);
+    *viewWidth = width;
+    *viewHeight = height;
+}
+
+// Null when the system cannot start one (threads or memory exhausted).
+std::thread* StartRenderThread(platform::WindowHandle window)
+{
+    // The library reports a failed start only by throwing.
+    try {
+        return new std::thread(RenderThreadMain, window);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
@@ -53,7 +81,15 @@ std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
     case platform::WindowMessage::Create:
         TheEventLog.Write(0, "Run looping thread");
         state.finishedEvent = new AutoResetEvent();
-        state.renderThread = new std::thread(RenderThreadMain, event.window);
+        state.renderThread = StartRenderThread(event.window);
+        if (state.renderThread == nullptr) {
+            // Nothing to wait for: the start fails as a failed initialisation does.
+            TheEventLog.WriteError(1, "Looping thread can not be started", kInitializationFailed);
+            state.finishedEvent->Set();
+            ShowFailureText(TheEventLog.UserErrorText());
+            platform::DestroySaverWindow(event.window);
+            return 0;
+        }
         state.renderThread->detach();
         break;
     case platform::WindowMessage::Destroy:
@@ -93,10 +129,13 @@ int RenderThreadMain(platform::WindowHandle window)
         // Where the driver ignores the swap interval, the pacer holds the frames to the
         // display's rate instead.
         FramePacer pacer(EnableVSync.Value() != 0, platform::DisplayRefreshRate(state.surface));
+        int viewWidth = 0;
+        int viewHeight = 0;
         while (state.stopFlag.load(std::memory_order_relaxed) == 0) {
             const std::uint32_t tick = platform::TickCount();
             const std::uint32_t elapsed = tick - previousTick;  // unsigned: right across the wrap
             previousTick = tick;
+            FollowWindowSize(state.surface, &viewWidth, &viewHeight);
             RenderFrame(elapsed);
             if (overlayOn)
                 TheFpsMeter.DrawOverlay(state.surface);
@@ -197,9 +236,13 @@ void RenderFrame(std::uint32_t elapsedMs)
 {
     ApplicationState& state = TheApplicationState;
     state.sceneSound->Update(elapsedMs);
+    // The planet's update draws nothing and takes its random draws before the flowers',
+    // as it always did; its offscreen drawing goes first so that the window's drawing
+    // is one piece from the clear to the swap.
+    state.planet->Update(static_cast<std::int32_t>(elapsedMs));
+    state.planet->DrawOffscreen();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     state.horizon->Draw();
-    state.planet->Update(static_cast<std::int32_t>(elapsedMs));
     state.planet->Draw();
     state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
     state.flowers->Draw();

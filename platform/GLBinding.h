@@ -28,6 +28,10 @@ void CloseGLSurface(GLSurface* surface);
 // Refresh rate in Hz of the display showing the window; 0 when it cannot be told.
 double DisplayRefreshRate(GLSurface* surface);
 
+// The window's size in pixels as the window thread last saw it (no round trip to the
+// window system, so it may be called every frame); 0 x 0 while unknown or empty.
+void DrawableSize(GLSurface* surface, int* width, int* height);
+
 // Size of the whole display in pixels.
 void DisplaySize(GLSurface* surface, int* width, int* height);
 

@@ -6,6 +6,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <dlfcn.h>
+
 #include <cstring>
 
 #include "platform/GLBinding.h"
@@ -145,6 +147,15 @@ void CloseGLSurface(GLSurface* surface)
     delete surface;
 }
 
+void DrawableSize(GLSurface* surface, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (surface == nullptr || surface->released)
+        return;
+    x11::SaverWindowSize(width, height);
+}
+
 void DisplaySize(GLSurface* surface, int* width, int* height)
 {
     *width = 0;
@@ -245,3 +256,29 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
 }
 
 }  // namespace platform
+
+// The GL driver's window-system loader asks for the window's size with XGetGeometry and
+// uses the sizes it passed in even when the request fails. A preview or daemon window
+// can be destroyed by its owner at any moment, between two frames; the driver then
+// sized its buffers from whatever the stack held (gigabytes to clear, seen as a render
+// thread stuck in memset). This definition comes first in the program's symbol scope
+// (exported at link time), so the driver's calls land here: a failed query reports an
+// empty window, which the driver draws nothing into.
+extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root, int* x, int* y,
+                               unsigned int* width, unsigned int* height, unsigned int* border,
+                               unsigned int* depth)
+{
+    using Query = Status (*)(Display*, Drawable, Window*, int*, int*, unsigned int*, unsigned int*,
+                             unsigned int*, unsigned int*);
+    static const Query library = reinterpret_cast<Query>(dlsym(RTLD_NEXT, "XGetGeometry"));
+    *root = 0;
+    *x = 0;
+    *y = 0;
+    *width = 0;
+    *height = 0;
+    *border = 0;
+    *depth = 0;
+    if (library == nullptr)
+        return 0;
+    return library(display, drawable, root, x, y, width, height, border, depth);
+}
