@@ -1,6 +1,11 @@
 #include "app/ProcessObjects.h"
 
-// One translation unit, so the definition order below is the construction order.
+#include "platform/StopRequests.h"
+
+// One translation unit, so the definition order below is the construction order. The
+// system's stop requests are caught before anything else: reading the settings and
+// opening the log are already covered.
+static const bool StopRequestsCaught = (platform::CatchStopRequests(), true);
 StoredOptionsParameter_long EnableFPS("EnableFPS", 0);
 StoredOptionsParameter_long EnableVSync("EnableVSync", 1);
 StoredOptionsParameter_paths SlideshowPictures("SlideshowPictures");

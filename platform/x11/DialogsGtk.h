@@ -22,6 +22,9 @@ GdkPixbuf* PixbufFromIconResource(int id);
 void SetControlId(GtkWidget* widget, int controlId);
 int ControlId(gpointer widget);
 
+// Once GTK is up: a stop asked for by the system closes every window on screen.
+void CloseWindowsOnStopRequest();
+
 // Runs the Image Library dialog modally over owner; the value passed to EndDialog.
 int RunImageLibraryDialog(GtkWindow* owner, ImageLibraryDialogHandler& handler);
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "platform/MessageBox.h"
+#include "platform/StopRequests.h"
+#include "platform/x11/DialogsGtk.h"
 #include "platform/x11/X11Session.h"
 
 namespace platform {
@@ -16,8 +18,11 @@ bool ShowMessageBox(const char* title, const char* text)
         x11::InitializeXlib();
         gdk_set_allowed_backends("x11");
         gtkReady = gtk_init_check(nullptr, nullptr) ? 1 : 0;
+        if (gtkReady == 1)
+            gtk::CloseWindowsOnStopRequest();
     }
-    if (gtkReady == 0) {
+    // Asked to stop: nobody is to wait for a click; the text still reaches the error output.
+    if (gtkReady == 0 || StopRequested()) {
         std::fprintf(stderr, "%s\n", text);
         return false;
     }

@@ -19,6 +19,7 @@
 #include <mutex>
 
 #include "platform/SaverWindow.h"
+#include "platform/StopRequests.h"
 #include "platform/x11/X11Session.h"
 
 namespace platform {
@@ -55,6 +56,7 @@ struct WindowThread {
     bool displayTried = false;
     Window window = 0;
     Window parent = 0;  // preview only
+    Window root = 0;
     bool preview = false;
     bool destroyed = true;
     WindowProcedure procedure = nullptr;
@@ -81,33 +83,6 @@ unsigned long userRequests = 0;
 unsigned long userHandled = 0;
 std::atomic<int> windowWidth{0};
 std::atomic<int> windowHeight{0};
-
-// Set by a stop signal's handler, which does nothing else but write to the pipe.
-volatile sig_atomic_t stopSignalled = 0;
-int signalWakeFd = -1;
-
-void OnStopSignal(int)
-{
-    const int savedErrno = errno;
-    stopSignalled = 1;
-    const char byte = 1;
-    if (signalWakeFd >= 0)
-        (void)!write(signalWakeFd, &byte, 1);
-    errno = savedErrno;
-}
-
-// Daemons end their display programs with SIGTERM; a terminal sends SIGINT or SIGHUP.
-void CatchStopSignals(int wakeFd)
-{
-    signalWakeFd = wakeFd;
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signalNumber, &action, nullptr);
-}
 
 Display* WindowDisplay()
 {
@@ -249,6 +224,13 @@ void HandleEvent(XEvent& event)
         }
         return;
     }
+    if (!thread.preview && event.xany.window == thread.root) {
+        // The screen's size changed (a new resolution, a monitor added): cover it again.
+        if (event.type == ConfigureNotify && event.xconfigure.window == thread.root)
+            XResizeWindow(thread.display, thread.window, static_cast<unsigned>(event.xconfigure.width),
+                          static_cast<unsigned>(event.xconfigure.height));
+        return;
+    }
     if (event.xany.window != thread.window)
         return;
 
@@ -337,8 +319,18 @@ void HandleRequests()
 void RunLoop()
 {
     WindowThread& thread = Thread();
-    pollfd fds[2] = {{ConnectionNumber(thread.display), POLLIN, 0}, {thread.wakePipe[0], POLLIN, 0}};
+    // The stop pipe stays readable once a stop is asked for: it is watched until then.
+    pollfd fds[3] = {{ConnectionNumber(thread.display), POLLIN, 0},
+                     {thread.wakePipe[0], POLLIN, 0},
+                     {x11::StopRequestFd(), POLLIN, 0}};
+    bool stopHandled = false;
     while (!thread.destroyed) {
+        if (!stopHandled && StopRequested()) {
+            stopHandled = true;
+            fds[2].fd = -1;
+            Deliver(WindowMessage::Close);
+            continue;
+        }
         while (!thread.destroyed && XPending(thread.display) > 0) {
             XEvent event;
             XNextEvent(thread.display, &event);
@@ -352,14 +344,10 @@ void RunLoop()
         XFlush(thread.display);
         if (XPending(thread.display) > 0)
             continue;
-        if (poll(fds, 2, -1) > 0 && (fds[1].revents & POLLIN) != 0) {
+        if (poll(fds, 3, -1) > 0 && (fds[1].revents & POLLIN) != 0) {
             char drain[64];
             while (read(thread.wakePipe[0], drain, sizeof drain) > 0) {
             }
-        }
-        if (stopSignalled != 0) {
-            stopSignalled = 0;
-            Deliver(WindowMessage::Close);
         }
     }
 }
@@ -450,9 +438,11 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     const Window parent = static_cast<Window>(parentHandle);
     const bool preview = parent != 0;
 
+    // Asked to stop before there was anything to close.
+    if (StopRequested())
+        return 0;
     if (thread.wakePipe[0] < 0 && pipe2(thread.wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
         return 0;
-    CatchStopSignals(thread.wakePipe[1]);
 
     if (!preview) {
         const Window running = FindRunningSaver(display, root);
@@ -510,6 +500,7 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
 
     thread.window = window;
     thread.parent = parent;
+    thread.root = root;
     thread.preview = preview;
     thread.procedure = procedure;
     thread.destroyed = false;
@@ -526,6 +517,7 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     if (preview) {
         XSelectInput(display, parent, StructureNotifyMask);
     } else {
+        XSelectInput(display, root, StructureNotifyMask);
         const long pid = static_cast<long>(getpid());
         XChangeProperty(display, window, XInternAtom(display, kSaverAtomName, False), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
@@ -558,8 +550,7 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
         loopWindow = 0;
         requestHandled.notify_all();
     }
-    if (preview)
-        XSelectInput(display, parent, NoEventMask);
+    XSelectInput(display, preview ? parent : root, NoEventMask);
     XFreeCursor(display, thread.blankCursor);
     thread.blankCursor = 0;
     XFreeColormap(display, attributes.colormap);

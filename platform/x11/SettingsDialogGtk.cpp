@@ -284,6 +284,7 @@ int RunSettingsDialogWindow(WindowHandle parent, SettingsDialogHandler& handler)
 {
     if (!gtk_init_check(nullptr, nullptr))
         return -1;
+    gtk::CloseWindowsOnStopRequest();
     SettingsDialogGtk dialog(handler);
     return dialog.Run(parent);
 }

@@ -20,6 +20,10 @@ void SaverWindowSize(int* width, int* height);
 // Window thread: gives up the keyboard and pointer grabs so a modal box can be used.
 void ReleaseSaverInput();
 
+// Readable once the system has asked the process to stop (never drained); -1 when the
+// requests are not caught.
+int StopRequestFd();
+
 // Number of X protocol errors recorded so far (they never end the process).
 unsigned long ErrorCount();
 

@@ -2,7 +2,8 @@
 # SIGTERM, SIGINT and SIGHUP end a run the way closing its window does: the render
 # thread tears down, the log ends with its closing records, the exit status is 0.
 # Tried while the scene is being built and while it is drawn, in a daemon's window and
-# full screen.
+# full screen; at the very start of the process; and while the failure box is up,
+# which the signal closes.
 set -euo pipefail
 source "$(dirname "$0")/saver-test-lib.sh"
 saver_test_setup "$0" "$@"
@@ -41,4 +42,40 @@ for signal in TERM HUP INT; do
   expect_clean_end "SIG$signal while drawing"
   grep -qE '^   Notify : FPS = [0-9]' "$LOG" || fail "SIG$signal: no frame was drawn"
 done
+# wait_ended_within <milliseconds> <what>: the saver has ended that soon after the signal.
+wait_ended_within() {
+  local start="$1" limit="$2"
+  while kill -0 "$SAVER_PID" 2> /dev/null; do
+    (($(date +%s%3N) - start < limit)) || fail "$3: still running $limit ms after the signal"
+    sleep 0.02
+  done
+  SAVER_STATUS=0
+  wait "$SAVER_PID" || SAVER_STATUS=$?
+  SAVER_PID=""
+}
+
+# At the very start: the handlers are in place before anything else runs.
+for delay in 0.01 0.05 0.15; do
+  rm -f "$LOG"
+  start_saver /s
+  sleep "$delay"
+  sent="$(date +%s%3N)"
+  kill -TERM "$SAVER_PID"
+  wait_ended_within "$sent" 2000 "SIGTERM $delay s after the start"
+  [[ "$SAVER_STATUS" == 0 ]] || fail "SIGTERM $delay s after the start: exit status $SAVER_STATUS"
+done
+
+# While the failure box is shown: the box closes, the records stay.
+rm -f "$LOG"
+MESA_GL_VERSION_OVERRIDE=1.5 start_saver /s
+box="$(wait_for_window "Screen saver" 30)" || fail "no failure box"
+sleep 0.5
+sent="$(date +%s%3N)"
+kill -TERM "$SAVER_PID"
+wait_ended_within "$sent" 2000 "SIGTERM while the failure box is shown"
+[[ "$SAVER_STATUS" == 0 ]] || fail "SIGTERM at the failure box: exit status $SAVER_STATUS"
+grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure records are missing"
+expect_log_ends_properly
+[[ -z "$(windows_titled "Screen saver")" ]] || fail "the failure box outlived the process"
+
 echo PASS
