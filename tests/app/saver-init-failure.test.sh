@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Without OpenGL 2.0 the log tells why and a message box says so; closing during
-# initialisation shows no box. (Without a sound device the saver runs silently:
+# Without OpenGL 2.0 the log tells why and a message box says so; without a render
+# thread likewise; closing during initialisation shows no box. (Without a sound device the saver runs silently:
 # saver-no-sound.test.sh.)
 set -euo pipefail
 source "$(dirname "$0")/saver-test-lib.sh"
@@ -38,6 +38,23 @@ status="$SAVER_STATUS"
 [[ "$status" == 0 ]] || fail "exit status $status without a box"
 grep -qxF "Sorry, this application requires OpenGL 2.0" "$WORK/stderr" || fail "box text: $(cat "$WORK/stderr")"
 expect_log_ends_properly
+
+# No render thread to be had (a stack larger than the address space allows): the start
+# fails with its record and the box's text; GTK, which needs threads too, is kept out.
+(
+  ulimit -s 8000000
+  ulimit -v 3000000
+  GDK_BACKEND=none-such exec "$SAVER" /s 2> "$WORK/stderr"
+) &
+SAVER_PID=$!
+wait_saver_exit 30
+status="$SAVER_STATUS"
+[[ "$status" == 0 ]] || fail "exit status $status without a render thread"
+expect_records_in_order \
+  "   Notify : Run looping thread" \
+  "(!)Error : Looping thread can not be started"
+[[ "$(tail -n 1 "$LOG")" =~ ^"   Notify : FPS = -1"$ ]] || fail "no closing frame-rate record: $(tail -n 1 "$LOG")"
+grep -qxF "Error of initialization" "$WORK/stderr" || fail "box text: $(cat "$WORK/stderr")"
 
 # Closed during initialisation: the pointer keeps moving from before the start, so
 # the window closes as soon as it sees it, long before the failure is known.
