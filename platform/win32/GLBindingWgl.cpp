@@ -10,6 +10,7 @@
 #include "platform/GLBinding.h"
 #include "platform/OverlayGLState.h"
 #include "platform/win32/ProcAddress.h"
+#include "platform/win32/SaverWindowWin32.h"
 
 namespace platform {
 
@@ -153,6 +154,14 @@ void CloseGLSurface(GLSurface* surface)
     delete surface;
 }
 
+void DrawableSize(GLSurface* surface, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (surface != nullptr)
+        win32::LastClientSize(surface->window, width, height);
+}
+
 void DisplaySize(GLSurface* surface, int* width, int* height)
 {
     *width = 0;
@@ -176,13 +185,16 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
 {
     if (surface == nullptr || surface->context == nullptr || right <= 0 || bottom <= 0)
         return;
-    RECT client;
-    if (!GetClientRect(surface->window, &client) || client.right <= 0 || client.bottom <= 0)
+    // The size the frame's viewport follows, so that the text keeps to the top-left
+    // corner of a window that grows or shrinks.
+    int windowWidth = 0;
+    int windowHeight = 0;
+    DrawableSize(surface, &windowWidth, &windowHeight);
+    if (windowWidth <= 0 || windowHeight <= 0)
         return;
-    const int windowHeight = client.bottom;
     // GDI draws within the rectangle only; nothing beyond the window shows.
-    const int width = right < client.right ? right : client.right;
-    const int height = bottom < client.bottom ? bottom : client.bottom;
+    const int width = right < windowWidth ? right : windowWidth;
+    const int height = bottom < windowHeight ? bottom : windowHeight;
     if (!PrepareOverlayBitmap(surface, right, bottom))
         return;
 
@@ -200,7 +212,7 @@ void DrawOverlayText(GLSurface* surface, const char* text, int right, int bottom
     GdiFlush();
 
     // The block's top row is the window's top row; the bitmap's rows run bottom up.
-    const OverlayGLState overlayState(client.right, client.bottom);
+    const OverlayGLState overlayState(windowWidth, windowHeight);
     glPixelZoom(1.0f, 1.0f);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, right);

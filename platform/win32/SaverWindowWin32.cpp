@@ -2,7 +2,10 @@
 // child filling a preview window, with the wide-character API. Every message becomes a
 // WindowEvent for the program's procedure; the system's own default handling is
 // DefWindowProcW.
-#include <windows.h>
+#include "platform/win32/SaverWindowWin32.h"
+
+#include <atomic>
+#include <cstdint>
 
 #include "platform/SaverPassword.h"
 #include "platform/SaverWindow.h"
@@ -33,6 +36,18 @@ struct WindowThread {
     AssociateContextFunction associateContext = nullptr;
     HIMC previousInputContext = nullptr;
 };
+
+// The client size for the render thread: width in the high half and height in the low,
+// so that a reader never pairs one size's width with another's height.
+std::atomic<HWND> sizedWindow{nullptr};
+std::atomic<std::uint64_t> clientSize{0};
+
+void StoreClientSize(HWND window, int width, int height)
+{
+    clientSize.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(width)) << 32) |
+                     static_cast<std::uint32_t>(height));
+    sizedWindow.store(window);
+}
 
 WindowThread& Thread()
 {
@@ -72,6 +87,22 @@ WindowMessage MessageOf(UINT message)
     return WindowMessage::Other;
 }
 
+// Every monitor: the virtual desktop, or the screen's clip box where it is unknown.
+RECT DesktopArea()
+{
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width != 0 && height != 0)
+        return RECT{x, y, x + width, y + height};
+    HDC screen = GetDC(nullptr);
+    RECT box = {0, 0, 0, 0};
+    GetClipBox(screen, &box);
+    ReleaseDC(nullptr, screen);
+    return box;
+}
+
 void FollowParentSize()
 {
     WindowThread& thread = Thread();
@@ -95,6 +126,10 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
     }
     if (message == WM_CREATE) {
         thread.window = window;
+        // WM_SIZE comes only after WM_CREATE, which starts the render thread.
+        RECT area = {0, 0, 0, 0};
+        GetClientRect(window, &area);
+        StoreClientSize(window, area.right, area.bottom);
         // An input method must not take the keys that close the saver.
         HMODULE imm = GetModuleHandleW(L"IMM32.DLL");
         if (imm != nullptr) {
@@ -110,6 +145,13 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
         thread.previousInputContext = nullptr;
         if (thread.parent != nullptr)
             KillTimer(window, kFollowParentTimer);
+    } else if (message == WM_DISPLAYCHANGE && thread.parent == nullptr) {
+        // A new resolution or another monitor: the full-screen window covers them again.
+        const RECT desktop = DesktopArea();
+        SetWindowPos(window, nullptr, desktop.left, desktop.top, desktop.right - desktop.left,
+                     desktop.bottom - desktop.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (message == WM_SIZE) {
+        StoreClientSize(window, LOWORD(lParam), HIWORD(lParam));
     }
 
     WindowEvent event;
@@ -121,6 +163,7 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
     const std::intptr_t result = thread.procedure(event);
     if (message == WM_DESTROY) {
         thread.window = nullptr;
+        sizedWindow.store(nullptr);
         PostQuitMessage(0);
     }
     return static_cast<LRESULT>(result);
@@ -129,6 +172,21 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 HWND Handle(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
 }  // namespace
+
+namespace win32 {
+
+void LastClientSize(HWND window, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (window == nullptr || sizedWindow.load() != window)
+        return;
+    const std::uint64_t size = clientSize.load();
+    *width = static_cast<int>(size >> 32);
+    *height = static_cast<int>(size & 0xFFFFFFFFu);
+}
+
+}  // namespace win32
 
 bool WindowExists(WindowHandle window) { return window != 0 && IsWindow(Handle(window)); }
 
@@ -161,21 +219,11 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
         title = kPreviewTitle;
     } else {
-        // Every monitor: the virtual desktop, or the screen's clip box where it is unknown.
-        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        if (width == 0 || height == 0) {
-            HDC screen = GetDC(nullptr);
-            RECT box = {0, 0, 0, 0};
-            GetClipBox(screen, &box);
-            ReleaseDC(nullptr, screen);
-            x = box.left;
-            y = box.top;
-            width = box.right - box.left;
-            height = box.bottom - box.top;
-        }
+        const RECT desktop = DesktopArea();
+        x = desktop.left;
+        y = desktop.top;
+        width = desktop.right - desktop.left;
+        height = desktop.bottom - desktop.top;
         style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         extendedStyle = WS_EX_TOPMOST;
         title = kFullScreenTitle;
