@@ -152,6 +152,10 @@ LRESULT CALLBACK SaverWindowProcedure(HWND window, UINT message, WPARAM wParam, 
                      desktop.bottom - desktop.top, SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (message == WM_SIZE) {
         StoreClientSize(window, LOWORD(lParam), HIWORD(lParam));
+    } else if (message == WM_NCDESTROY) {
+        // The last message, also where a refused WM_CREATE brings no WM_DESTROY (Wine).
+        thread.window = nullptr;
+        sizedWindow.store(nullptr);
     }
 
     WindowEvent event;
@@ -252,6 +256,11 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
     HWND window = CreateWindowExW(extendedStyle, kClassName, title, style, x, y, width, height, parent, nullptr,
                                   module, nullptr);
     if (window == nullptr) {
+        // A Create handler that destroyed the window (CreateWindowExW then returns null)
+        // has seen WM_DESTROY post the quit message: left queued, it would end the next
+        // modal loop of this thread at once, such as a box telling the user why.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         thread.procedure = nullptr;
         return 0;
     }
@@ -276,6 +285,8 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
 
 void PostCloseMessage(WindowHandle window) { PostMessageW(Handle(window), WM_CLOSE, 0, 0); }
 
+// Also from the Create handler: the window is destroyed at once and CreateWindowExW
+// returns null, as the system documents.
 void DestroySaverWindow(WindowHandle window) { DestroyWindow(Handle(window)); }
 
 void SendUserMessage(WindowHandle window)

@@ -86,3 +86,17 @@ endforeach()
 # A stand-in for "Confirm settings" in the registry check.
 add_executable(SettingsProbe ${CMAKE_SOURCE_DIR}/tests/platform/win32/SettingsProbe.cpp)
 target_link_libraries(SettingsProbe PRIVATE zentharis_process_objects)
+
+# The saver window's backend cases need a display, and a process each: the window class
+# is registered once per process.
+add_executable(SaverWindowWin32Test ${CMAKE_SOURCE_DIR}/tests/windows/SaverWindowWin32Cases.cpp)
+target_link_libraries(SaverWindowWin32Test PRIVATE zentharis_platform GTest::gtest_main)
+foreach(case ACreateHandlerThatDestroysTheWindowEndsTheRunCleanly
+    ACreateHandlerThatRefusesTheWindowEndsTheRunCleanly
+    APreviewsSizeFollowsItsParentAndIsReadableFromAnotherThread)
+  add_test(NAME wine-SaverWindowWin32Test.${case}
+    COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -noreset" ${CMAKE_CROSSCOMPILING_EMULATOR}
+      $<TARGET_FILE:SaverWindowWin32Test> --gtest_filter=SaverWindowWin32.${case})
+  set_tests_properties(wine-SaverWindowWin32Test.${case} PROPERTIES ENVIRONMENT "${ZEN_UNIT_WINE_ENV}"
+    TIMEOUT 300 FIXTURES_REQUIRED WineUnitPrefix)
+endforeach()
