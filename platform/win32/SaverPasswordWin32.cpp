@@ -4,6 +4,7 @@
 
 #include "platform/SaverPassword.h"
 #include "platform/win32/ProcAddress.h"
+#include "platform/win32/SaverPasswordWin32.h"
 
 namespace platform {
 
@@ -15,13 +16,17 @@ typedef DWORD(WINAPI* ChangePasswordFunction)(LPCWSTR, HWND, DWORD, LPVOID);
 HMODULE passwordModule = nullptr;
 VerifyFunction verifyFunction = nullptr;
 
+}  // namespace
+
+namespace win32 {
+
 void SetSaverRunning(bool running)
 {
     BOOL previous = FALSE;
     SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, &previous, 0);
 }
 
-}  // namespace
+}  // namespace win32
 
 bool SaverChecksPassword()
 {
@@ -45,7 +50,7 @@ bool LoadPasswordVerifier()
         passwordModule = LoadLibraryW(L"PASSWORD.CPL");
         verifyFunction = win32::ProcAddressAs<VerifyFunction>(passwordModule, "VerifyScreenSavePwd");
         if (verifyFunction != nullptr) {
-            SetSaverRunning(true);
+            win32::SetSaverRunning(true);
         } else if (passwordModule != nullptr) {
             FreeLibrary(passwordModule);
             passwordModule = nullptr;
@@ -63,7 +68,7 @@ void UnloadPasswordVerifier()
     }
     if (verifyFunction != nullptr) {
         verifyFunction = nullptr;
-        SetSaverRunning(false);
+        win32::SetSaverRunning(false);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/ScreenSaverHost.h"
+#include "platform/win32/ExceptionGuardWin32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
@@ -43,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     controls.dwICC = ICC_TAB_CLASSES;
     InitCommonControlsEx(&controls);
 
+    platform::win32::InstallExceptionGuard();
     const int code = ScreenSaverMain(commandText.c_str());
     // Static objects are not destroyed: the render thread may still hold some of them.
     ExitProcess(static_cast<UINT>(code));

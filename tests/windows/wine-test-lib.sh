@@ -4,7 +4,8 @@
 # native checks' own.
 source "$(dirname "${BASH_SOURCE[0]}")/../app/saver-test-lib.sh"
 
-# Usage: wine_test_setup "$0" "$@"  (arguments: the .scr, the preview host)
+# Usage: wine_test_setup "$0" "$@"  (arguments: the .scr, the preview host, the fault
+# injector)
 wine_test_setup() {
   local script="$1"
   shift
@@ -16,6 +17,7 @@ wine_test_setup() {
   cp "$(readlink -f "$1")" "$WORK/zentharis.scr"
   SAVER="$WORK/zentharis.scr"
   PREVIEW_HOST="$(readlink -f "$2")"
+  FAULT_INJECTOR="$(readlink -f "${3:-}")"
   LOG="$WORK/zentharis.log"
   WINE_RUN="${ZEN_SCRIPTS_DIR:?}/wine-run.sh"
   SAVER_PID=""
