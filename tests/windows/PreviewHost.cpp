@@ -1,16 +1,16 @@
 // Plays the Display control panel's part for the preview tests: opens a window of the
 // given client size and starts the saver with "/p <window number>". When the file
 // <stop file>.report appears it reports the saver's child window, tries to rename it and
-// asks it for a context menu; when
-// <stop file>.resize appears it makes its window 80x60 pixels larger and reports the
-// child again; when the
-// stop file appears (at most two minutes) it destroys its window and reports the
-// saver's exit code.
+// asks it for a context menu. Each time the file <stop file>.resize appears, holding
+// "<width> <height>", it gives its window that client size, removes the file and reports
+// the child again. When the stop file appears (at most two minutes) it destroys its
+// window and reports the saver's exit code.
 //   PreviewHost <saver.scr> <stop file> [width height]
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -42,6 +42,13 @@ void PumpFor(DWORD ms)
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The client size a resize file asks for; false while it is not fully written.
+bool ReadSize(const std::string& path, int* width, int* height)
+{
+    std::ifstream file(path);
+    return static_cast<bool>(file >> *width >> *height) && *width > 0 && *height > 0;
+}
 
 unsigned long long Number(HWND window) { return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)); }
 
@@ -107,7 +114,6 @@ int main(int argc, char** argv)
 
     HWND child = nullptr;
     bool reported = false;
-    bool resized = false;
     for (int waited = 0; waited < 1200 && !FileExists(stopFile); ++waited) {
         PumpFor(100);
         if (!reported && FileExists(reportFile)) {
@@ -125,9 +131,13 @@ int main(int argc, char** argv)
             }
             std::fflush(stdout);
         }
-        if (child != nullptr && !resized && FileExists(resizeFile)) {
-            resized = true;
-            SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 80, frame.bottom - frame.top + 60,
+        int newWidth = 0;
+        int newHeight = 0;
+        if (child != nullptr && ReadSize(resizeFile, &newWidth, &newHeight)) {
+            DeleteFileA(resizeFile.c_str());
+            RECT grown = {0, 0, newWidth, newHeight};
+            AdjustWindowRect(&grown, style, FALSE);
+            SetWindowPos(window, nullptr, 0, 0, grown.right - grown.left, grown.bottom - grown.top,
                          SWP_NOMOVE | SWP_NOZORDER);
             PumpFor(1500);  // the saver looks at its parent's size a few times a second
             ReportChild(child);

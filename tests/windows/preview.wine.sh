@@ -2,8 +2,9 @@
 # zentharis.scr /p <window> under Wine: a test program plays the control panel with a
 # 320x240 window. The saver makes its window "Preview" a visible child filling it,
 # refuses a new title, passes a context-menu request on to the host's window, draws the
-# scene there (sky above, horizon glow below, the planet high up), follows
-# the window when it grows, and ends with exit code 0 when the window is destroyed.
+# scene there (sky above, horizon glow below, the planet high up), follows the window
+# when it grows and fills it as at the start once it has grown to 900x700, and ends with
+# exit code 0 when the window is destroyed.
 # Wine does not composite one process's OpenGL child window into another process's
 # window, so the scene is read from the saver's own drawable.
 set -euo pipefail
@@ -52,14 +53,55 @@ mirror="$(mean_brightness "$WORK/preview.png" 70x60+125+170)"
 awk -v p="$planet" -v m="$mirror" 'BEGIN { exit !(p > 1.8 * m) }' ||
   fail "no planet above the centre (planet area $planet, mirrored area $mirror): upside down?"
 
-touch "$stop.resize"
-deadline=$((SECONDS + 20))
-until [[ "$(host_says | grep -c '^saver window')" -ge 2 ]]; do
-  ((SECONDS < deadline)) || fail "the host did not report the child after growing"
-  sleep 0.2
+# grow_host <width> <height>: the host's window takes that client size; the saver's
+# child must follow it.
+grow_host() {
+  local reports
+  reports="$(host_says | grep -c '^saver window')"
+  echo "$1 $2" > "$stop.resize.new"
+  mv "$stop.resize.new" "$stop.resize"
+  local deadline=$((SECONDS + 20))
+  until [[ "$(host_says | grep -c '^saver window')" -gt "$reports" ]]; do
+    ((SECONDS < deadline)) || fail "the host did not report the child after growing to $1x$2"
+    sleep 0.2
+  done
+  read -r _ _ _ _ _ _ width height _ < <(host_says | grep '^saver window' | tail -n 1)
+  [[ "$width" == "$1" && "$height" == "$2" ]] || fail "the preview did not follow its window to $1x$2: ${width}x${height}"
+}
+
+# quarter_colours <shot>: mean red, green and blue of each quarter (top-left, top-right,
+# bottom-left, bottom-right), 12 numbers from 0 to 1.
+quarter_colours() {
+  convert "$1" -crop 2x2@ +repage -format '%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]\n' info: | tr '\n' ' '
+}
+reference="$(quarter_colours "$WORK/preview.png")"
+
+grow_host 400 300
+grow_host 900 700
+# The scene fills the grown window: every quarter has the colours it had at the start
+# (the backdrop's sky above, its glowing ground below), and no part is left black where
+# the old size did not reach. The frames that follow the change may still be drawn for
+# the old size: the check is repeated for a few seconds.
+deadline=$((SECONDS + 10))
+while true; do
+  drawable="$(xwininfo -root -tree | awk '/\(has no name\): \(\)  900x700/ { print $1; exit }')"
+  if [[ -n "$drawable" ]]; then
+    import -window "$drawable" "$WORK/grown.png"
+    now="$(quarter_colours "$WORK/grown.png")"
+    # Each 90x70 cell of a 10 x 10 grid, darkest first: none as dark as the black clear
+    # (the darkest corner of the night sky is about 0.027).
+    darkest="$(convert "$WORK/grown.png" -crop 10x10@ +repage -colorspace Gray -format '%[fx:mean]\n' info: |
+      sort -g | head -n 1)"
+    awk -v a="$reference" -v b="$now" -v d="$darkest" 'BEGIN {
+      n = split(a, x, " "); split(b, y, " ")
+      for (i = 1; i <= n; i++) { e = x[i] - y[i]; if (e < -0.08 || e > 0.08) exit 1 }
+      exit !(d > 0.012)
+    }' && break
+  fi
+  ((SECONDS < deadline)) ||
+    fail "the scene does not fill the grown preview: quarters ${now:-none}, at the start $reference; darkest cell ${darkest:-none}"
+  sleep 1
 done
-read -r _ _ _ _ _ _ width height _ < <(host_says | grep '^saver window' | tail -n 1)
-[[ "$width" == 400 && "$height" == 300 ]] || fail "the preview did not follow its window: ${width}x${height}"
 
 touch "$stop"
 wait_saver_exit 60
