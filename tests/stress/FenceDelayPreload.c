@@ -162,8 +162,8 @@ int pthread_cond_broadcast(pthread_cond_t *cond)
         broadcast = resolve_broadcast();
         __atomic_store_n(&real_broadcast, broadcast, __ATOMIC_RELAXED);
     }
+    const int saved_errno = errno;
     if (is_rasteriser_thread()) {
-        const int saved_errno = errno;
         struct lp_fence_layout fence;
         if (read_fence(cond, &fence) && is_last_signal(&fence)) {
             __atomic_add_fetch(&finished_fences, 1, __ATOMIC_RELAXED);
@@ -173,8 +173,8 @@ int pthread_cond_broadcast(pthread_cond_t *cond)
             }
             write_counts_now_and_then();
         }
-        errno = saved_errno;
     }
+    errno = saved_errno;
     return broadcast(cond);
 }
 

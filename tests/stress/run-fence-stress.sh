@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a GL program under its own Xvfb with the fence delay preload (FenceDelayPreload.c),
-# which makes llvmpipe's fence race as frequent as the program's fences are, and reports
-# whether the program survived, how many frames it drew and how many fences a frame.
+# which widens llvmpipe's fence race so that a program exposed to it dies within
+# seconds, and reports whether the program survived, how many frames it drew and how
+# many fences a frame (bash 5.1 or later: it waits with wait -n -p).
 # The program is stopped with SIGTERM at the end: the saver then ends with status 0,
 # glxgears by that signal; anything else, earlier or while stopping, is a death.
 #
@@ -12,7 +13,7 @@
 #   --delay US       microseconds the last rasteriser thread sleeps before waking the
 #                    fence's waiters (100; 0 only counts). glxgears is exposed too,
 #                    only less: at the preload's own 400 it died in 1 run of 16 at
-#                    1920x1080, at 100 in none of 10 runs of 60 s there (but in 1 of 5
+#                    1920x1080, at 100 in none of 20 runs of 60 s there (but in 1 of 5
 #                    at 1024x768, where it draws 500 frames a second); a saver with
 #                    four fences a frame died within 4 s at 100.
 #   --preload PATH   the preload (build/tests/stress/libzen_fence_delay.so)
