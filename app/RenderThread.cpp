@@ -61,6 +61,14 @@ void FollowWindowSize(platform::GLSurface* surface, int* viewWidth, int* viewHei
     *viewHeight = height;
 }
 
+// A failed start: the kept user text in a box, then the window goes.
+void ReportFailureAndClose(platform::WindowHandle window)
+{
+    if (TheEventLog.UserErrorText() != nullptr)
+        ShowFailureText(TheEventLog.UserErrorText());
+    platform::DestroySaverWindow(window);
+}
+
 // Null when the system cannot start one (threads or memory exhausted).
 std::thread* StartRenderThread(platform::WindowHandle window)
 {
@@ -86,8 +94,7 @@ std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
             // Nothing to wait for: the start fails as a failed initialisation does.
             TheEventLog.WriteError(1, "Looping thread can not be started", kInitializationFailed);
             state.finishedEvent->Set();
-            ShowFailureText(TheEventLog.UserErrorText());
-            platform::DestroySaverWindow(event.window);
+            ReportFailureAndClose(event.window);
             return 0;
         }
         state.renderThread->detach();
@@ -104,9 +111,7 @@ std::intptr_t ScreenSaverProc(const platform::WindowEvent& event)
         TheEventLog.WriteValue(0, "FPS = %g", TheFpsMeter.AverageFps());
         break;
     case platform::WindowMessage::User:
-        if (TheEventLog.UserErrorText() != nullptr)
-            ShowFailureText(TheEventLog.UserErrorText());
-        platform::DestroySaverWindow(event.window);
+        ReportFailureAndClose(event.window);
         break;
     default:
         break;

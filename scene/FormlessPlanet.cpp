@@ -174,8 +174,11 @@ void FormlessPlanet::Update(std::int32_t elapsedMs)
     // Levels only leave with the spots removed: one that still held a level leaves it
     // behind in the buffer, which then starts again.
     int held = 0;
-    for (const GlowParticle& particle : cloud_.Particles())
+    levelChanged_ = false;
+    for (const GlowParticle& particle : cloud_.Particles()) {
         held += particle.drawnLevel;
+        levelChanged_ = levelChanged_ || DrawnGreyLevel(particle) != particle.drawnLevel;
+    }
     if (held != accumulatedLevels_)
         rebuildAccumulation_ = true;
 }
@@ -184,7 +187,7 @@ void FormlessPlanet::DrawOffscreen()
 {
     offscreenDrawn_ = true;
     accumulating_ = PrepareAccumulation();
-    if (!accumulating_ || (!rebuildAccumulation_ && !AnySpotLevelChanged()))
+    if (!accumulating_ || (!rebuildAccumulation_ && !levelChanged_))
         return;
     glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ENABLE_BIT | GL_TEXTURE_BIT);
     accumulation_.BeginDrawing();
@@ -275,14 +278,6 @@ bool FormlessPlanet::PrepareAccumulation()
         break;
     }
     return true;
-}
-
-bool FormlessPlanet::AnySpotLevelChanged() const
-{
-    for (const GlowParticle& particle : cloud_.Particles())
-        if (DrawnGreyLevel(particle) != particle.drawnLevel)
-            return true;
-    return false;
 }
 
 void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)

@@ -56,7 +56,6 @@ private:
     void DrawSpots(double magnifiedFrom, bool magnified) const;
     // Whether the accumulation buffer serves this frame: made or kept for the view.
     bool PrepareAccumulation();
-    bool AnySpotLevelChanged() const;
     // Into the bound buffer: each spot of the batch whose level changed, as the
     // difference between its new and its old contribution.
     void AccumulateSpotChanges(double magnifiedFrom, bool magnified);
@@ -81,5 +80,6 @@ private:
     bool rebuildAccumulation_ = true;
     bool accumulating_ = false;  // this frame's cloud comes from the buffer
     bool offscreenDrawn_ = false;  // DrawOffscreen ran since the last Draw
+    bool levelChanged_ = false;    // a spot's grey level differs from the one drawn
     bool accumulationAllowed_ = true;
 };

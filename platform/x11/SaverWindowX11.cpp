@@ -323,10 +323,8 @@ void RunLoop()
     pollfd fds[3] = {{ConnectionNumber(thread.display), POLLIN, 0},
                      {thread.wakePipe[0], POLLIN, 0},
                      {x11::StopRequestFd(), POLLIN, 0}};
-    bool stopHandled = false;
     while (!thread.destroyed) {
-        if (!stopHandled && StopRequested()) {
-            stopHandled = true;
+        if (fds[2].fd >= 0 && StopRequested()) {
             fds[2].fd = -1;
             Deliver(WindowMessage::Close);
             continue;

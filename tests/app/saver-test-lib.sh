@@ -27,10 +27,13 @@ saver_test_setup() {
 }
 
 saver_test_cleanup() {
-  local status=$?
+  local status=$? pid
   if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
     kill "$SAVER_PID" 2> /dev/null || true
   fi
+  for pid in "${PLAIN_WINDOW_PIDS[@]}"; do
+    kill "$pid" 2> /dev/null || true
+  done
   if [[ $status -ne 0 && -f "${LOG:-}" ]]; then
     echo "--- log of the failed run:" >&2
     cat "$LOG" >&2
@@ -55,6 +58,16 @@ write_settings() {
 start_saver() {
   "$SAVER" "$@" 2> "$WORK/stderr" &
   SAVER_PID=$!
+}
+
+# open_plain_window <name> <WxH+X+Y>: a plain window to draw into, closed at cleanup;
+# its id in PLAIN_WINDOW. xev makes it and prints nothing we need; "structure" keeps it
+# from redirecting its children's mapping.
+PLAIN_WINDOW_PIDS=()
+open_plain_window() {
+  xev -event structure -geometry "$2" -name "$1" > /dev/null &
+  PLAIN_WINDOW_PIDS+=($!)
+  PLAIN_WINDOW="$(wait_for_window "$1")" || fail "no window $1"
 }
 
 # Ids of the windows whose title is exactly the text (xdotool's search is a

@@ -9,11 +9,8 @@ source "$(dirname "$0")/saver-test-lib.sh"
 saver_test_setup "$0" "$@"
 write_settings 0 0
 
-XEV_PID=""
-trap '[[ -n "$XEV_PID" ]] && kill "$XEV_PID" 2> /dev/null; saver_test_cleanup' EXIT
-xev -event structure -geometry 400x300+0+0 -name zen-resized-window > /dev/null &
-XEV_PID=$!
-window="$(wait_for_window zen-resized-window)" || fail "no window to draw into"
+open_plain_window zen-resized-window 400x300+0+0
+window="$PLAIN_WINDOW"
 
 # quarter_colours <shot>: mean red, green and blue of each quarter, in the order
 # top-left, top-right, bottom-left, bottom-right, as 12 numbers from 0 to 1.

@@ -69,6 +69,16 @@ std::intptr_t RefuseCreate(const WindowEvent& event)
     return event.message == WindowMessage::Create ? -1 : result;
 }
 
+// A window given up at its creation leaves no size behind for the render thread.
+void ExpectSizeForgotten()
+{
+    int width = -1;
+    int height = -1;
+    platform::win32::LastClientSize(saverWindow, &width, &height);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+}
+
 }  // namespace
 
 TEST(SaverWindowWin32, ACreateHandlerThatDestroysTheWindowEndsTheRunCleanly)
@@ -80,11 +90,7 @@ TEST(SaverWindowWin32, ACreateHandlerThatDestroysTheWindowEndsTheRunCleanly)
     EXPECT_FALSE(IsWindow(saverWindow));
     // A quit message left behind would close the next box of this thread at once.
     EXPECT_FALSE(QuitMessagePending());
-    int width = -1;
-    int height = -1;
-    platform::win32::LastClientSize(saverWindow, &width, &height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
+    ExpectSizeForgotten();
     DestroyWindow(parent);
 }
 
@@ -97,11 +103,7 @@ TEST(SaverWindowWin32, ACreateHandlerThatRefusesTheWindowEndsTheRunCleanly)
     EXPECT_EQ(seen.front(), WindowMessage::Create);
     EXPECT_FALSE(IsWindow(saverWindow));
     EXPECT_FALSE(QuitMessagePending());
-    int width = -1;
-    int height = -1;
-    platform::win32::LastClientSize(saverWindow, &width, &height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
+    ExpectSizeForgotten();
     DestroyWindow(parent);
 }
 
