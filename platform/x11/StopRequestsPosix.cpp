@@ -82,10 +82,13 @@ void CatchStopRequests()
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     // Daemons end their display programs with SIGTERM; a terminal sends SIGINT or SIGHUP.
-    // A signal ignored at the start (nohup, a background job) stays ignored.
+    // SIGHUP ignored at the start (nohup) stays ignored. SIGINT is caught even where a
+    // shell started the saver in the background with it ignored: asked for by name, it
+    // must still be obeyed.
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         struct sigaction previous;
-        if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+        if (signalNumber == SIGHUP && sigaction(signalNumber, nullptr, &previous) == 0 &&
+            previous.sa_handler == SIG_IGN)
             continue;
         sigaction(signalNumber, &action, nullptr);
     }
