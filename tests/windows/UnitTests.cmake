@@ -88,15 +88,19 @@ add_executable(SettingsProbe ${CMAKE_SOURCE_DIR}/tests/platform/win32/SettingsPr
 target_link_libraries(SettingsProbe PRIVATE zentharis_process_objects)
 
 # The saver window's backend cases need a display, and a process each: the window class
-# is registered once per process.
+# is registered once per process. Their Wine prefix is their own, and they take turns in
+# it: its server must be started by a process with their display.
+set(ZEN_WINDOW_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix-window)
+add_test(NAME wine-window-prefix COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${ZEN_WINDOW_WINE_PREFIX})
+set_tests_properties(wine-window-prefix PROPERTIES FIXTURES_SETUP WineWindowPrefix TIMEOUT 300)
 add_executable(SaverWindowWin32Test ${CMAKE_SOURCE_DIR}/tests/windows/SaverWindowWin32Cases.cpp)
 target_link_libraries(SaverWindowWin32Test PRIVATE zentharis_platform GTest::gtest_main)
 foreach(case ACreateHandlerThatDestroysTheWindowEndsTheRunCleanly
     ACreateHandlerThatRefusesTheWindowEndsTheRunCleanly
     APreviewsSizeFollowsItsParentAndIsReadableFromAnotherThread)
   add_test(NAME wine-SaverWindowWin32Test.${case}
-    COMMAND xvfb-run -a -s "-screen 0 1024x768x24 -noreset" ${CMAKE_CROSSCOMPILING_EMULATOR}
-      $<TARGET_FILE:SaverWindowWin32Test> --gtest_filter=SaverWindowWin32.${case})
-  set_tests_properties(wine-SaverWindowWin32Test.${case} PROPERTIES ENVIRONMENT "${ZEN_UNIT_WINE_ENV}"
-    TIMEOUT 300 FIXTURES_REQUIRED WineUnitPrefix)
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/run-window-case.sh $<TARGET_FILE:SaverWindowWin32Test> ${case})
+  set_tests_properties(wine-SaverWindowWin32Test.${case} PROPERTIES
+    ENVIRONMENT "WINEPREFIX=${ZEN_WINDOW_WINE_PREFIX};ZEN_SCRIPTS_DIR=${CMAKE_SOURCE_DIR}/scripts"
+    TIMEOUT 300 FIXTURES_REQUIRED WineWindowPrefix RESOURCE_LOCK wine-window-prefix)
 endforeach()

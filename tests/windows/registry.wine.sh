@@ -11,13 +11,14 @@ PROBE="${ZEN_BUILD_DIR:?}/tests/SettingsProbe.exe"
 USER_KEY='HKCU\Software\Vorelund\Zentharis screensaver'
 MACHINE_KEY='HKLM\Software\Vorelund\Zentharis screensaver'
 
-reg() { "$WINE_RUN" reg "$@" 2> /dev/null | tr -d '\r'; }
+# Wine's reg says why it failed on its error output, kept for the failure message.
+reg() { "$WINE_RUN" reg "$@" 2> "$WORK/reg-errors" | tr -d '\r'; }
 clear_keys() {
   reg delete "$USER_KEY" /f > /dev/null || true
   reg delete "$MACHINE_KEY" /f > /dev/null || true
 }
 probe() { "$WINE_RUN" "$PROBE" "$@" 2> /dev/null | tr -d '\r'; }
-trap 'code=$?; set +e; clear_keys; (exit "$code"); wine_test_cleanup' EXIT
+trap 'code=$?; trap - ERR; set +e; clear_keys; (exit "$code"); wine_test_cleanup' EXIT
 clear_keys
 
 [[ "$(probe)" == $'EnableFPS=0\nEnableVSync=1\nSlideshowPictures=' ]] || fail "defaults: $(probe)"
@@ -35,9 +36,10 @@ grep -qE '^ +SlideshowPictures +REG_SZ +2C:\\Pictures\\sea\.jpg;1D:\\Photos$' <<
 
 # Settings stored for the whole machine, none for the user.
 clear_keys
-reg add "$MACHINE_KEY" /v EnableFPS /t REG_SZ /d 1 /f > /dev/null
-reg add "$MACHINE_KEY" /v EnableVSync /t REG_SZ /d 0 /f > /dev/null
-reg add "$MACHINE_KEY" /v SlideshowPictures /t REG_SZ /d '' /f > /dev/null
+for value in EnableFPS=1 EnableVSync=0 SlideshowPictures=; do
+  reg add "$MACHINE_KEY" /v "${value%%=*}" /t REG_SZ /d "${value#*=}" /f > /dev/null ||
+    fail "reg add $value: $(tr -d '\r' < "$WORK/reg-errors")"
+done
 [[ "$(probe)" == $'EnableFPS=1\nEnableVSync=0\nSlideshowPictures=' ]] || fail "machine values: $(probe)"
 
 start_saver /s

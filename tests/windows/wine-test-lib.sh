@@ -12,6 +12,8 @@ wine_test_setup() {
   if [[ -z "${ZEN_WINE_TEST_IN_XVFB:-}" ]]; then
     ZEN_WINE_TEST_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$script" "$@"
   fi
+  # A command that ends a check under `set -e` without a message of its own is named.
+  trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
   WORK="$(mktemp -d "${ZEN_BUILD_DIR:-/tmp}/wine-test.XXXXXX")"
   trap 'wine_test_cleanup' EXIT
   cp "$(readlink -f "$1")" "$WORK/zentharis.scr"
@@ -25,6 +27,7 @@ wine_test_setup() {
 
 wine_test_cleanup() {
   local status=$?
+  trap - ERR
   # A check's own undoing (WINE_TEST_UNDO, a command line), whatever happened.
   [[ -n "${WINE_TEST_UNDO:-}" ]] && { eval "$WINE_TEST_UNDO" || true; }
   if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
