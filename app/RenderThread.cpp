@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/GLBinding.h"
 #include "platform/OpenGL.h"
+#include "render/FrameFences.h"
 #include "render/SceneView.h"
 #include "scene/FlowersHolder.h"
 #include "scene/FormlessPlanet.h"
@@ -144,7 +145,9 @@ int RenderThreadMain(platform::WindowHandle window)
             RenderFrame(elapsed);
             if (overlayOn)
                 TheFpsMeter.DrawOverlay(state.surface);
+            TheFrameFences.EndPass();
             platform::SwapGLBuffers(state.surface);
+            TheFrameFences.FrameShown();
             const std::uint32_t pause = pacer.PauseAfterSwap(platform::TickCount());
             if (pause > 0)
                 platform::SleepMilliseconds(pause);
@@ -153,6 +156,8 @@ int RenderThreadMain(platform::WindowHandle window)
 
     TheEventLog.Write(0, "Start common uninstall");
     DestroyScene();
+    if (state.hasGLContext)
+        TheFrameFences.Release();
     if (state.hasGLContext)
         platform::DeleteGLContext(state.surface);
     state.hasGLContext = false;
@@ -246,8 +251,15 @@ void RenderFrame(std::uint32_t elapsedMs)
     // is one piece from the clear to the swap.
     state.planet->Update(static_cast<std::int32_t>(elapsedMs));
     state.planet->DrawOffscreen();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    state.horizon->Draw();
+    // The kept backdrop opens the window's pass and the depth clear follows it. A
+    // software renderer ends the pass it is in to sample a buffer drawn into recently;
+    // sampled first, there is no pass yet to end.
+    if (state.horizon->DrawKeptCopy()) {
+        glClear(GL_DEPTH_BUFFER_BIT);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        state.horizon->Draw();
+    }
     state.planet->Draw();
     state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
     state.flowers->Draw();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/OpenGL.h"
+#include "render/FrameFences.h"
 #include "render/Texture.h"
 #include "render/VectorMath.h"
 
@@ -94,6 +95,7 @@ void OffscreenTarget::BeginDrawing()
 
 void OffscreenTarget::EndDrawing()
 {
+    TheFrameFences.EndPass();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     if (scissorWasOn_)
         glEnable(GL_SCISSOR_TEST);

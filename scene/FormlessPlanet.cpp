@@ -9,6 +9,7 @@
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
 #include "platform/OpenGL.h"
+#include "render/FrameFences.h"
 #include "render/ShaderProgram.h"
 #include "render/Texture.h"
 #include "render/VectorMath.h"
@@ -326,6 +327,9 @@ void FormlessPlanet::AddAccumulatedSpots()
     glUseProgram(addProgram_);
     glUniform2f(inverseSizeLocation_, 1.0f / static_cast<float>(accumulation_.Width()),
                 1.0f / static_cast<float>(accumulation_.Height()));
+    // Sampling a buffer that a recent pass drew into ends the window's pass there in
+    // the driver anyway; ended here, it is held like the others.
+    TheFrameFences.EndPass();
     glBindTexture(GL_TEXTURE_2D, accumulation_.Texture());
     glBlendFunc(GL_ONE, GL_ONE);
     glBegin(GL_QUADS);

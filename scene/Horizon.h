@@ -20,6 +20,10 @@ public:
     // drawn from there texel for pixel each frame (again when the view changes). Leaves the depth test
     // on, depth writes on, texturing off and the texture environment at GL_REPLACE.
     void Draw();
+    // Only the kept copy, drawn over every pixel of the view with blending off, so
+    // that no clear of the colours is needed before it; false when there is no copy,
+    // and nothing is drawn. Leaves the state as Draw does.
+    bool DrawKeptCopy() { return CopyDrawnPicture(); }
     // False draws the picture every frame, as where the context has no such buffer
     // (for comparisons).
     void AllowCopy(bool allowed) { copyAllowed_ = allowed; }
