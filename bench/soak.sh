@@ -10,6 +10,8 @@
 #   ZEN_SOAK_PRELOAD=lib.so   run under this preloaded library
 #   ZEN_SOAK_SAVER=path       run another build of the saver
 #   ZEN_SOAK_ENV="A=1 B=2"    more environment for the saver
+#   ZEN_SOAK_PICTURES=dir     a collection made by an earlier run (its work folder's
+#                             pictures), instead of making one (about 10 min)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(readlink -f "${1:-build}")"
@@ -21,16 +23,20 @@ echo "work folder: $work"
 
 # The collection: samples, hostile files, and large JPEGs made from the samples.
 pictures="$work/pictures"
-mkdir -p "$pictures/large"
-cp -r "$build/sample-pictures/." "$pictures/"
-"$build/make_hostile_pictures" "$pictures/hostile" > /dev/null
-mapfile -t sources < <(find "$build/sample-pictures" -type f | sort)
-have="$(find "$pictures" -type f | wc -l)"
-for ((i = 0; have < 200; i++, have++)); do
-  source="${sources[i % ${#sources[@]}]}"
-  convert "$source[0]" -resize 4000x3000! -rotate $((i * 7 % 360)) -gravity center -extent 4000x3000 \
-    -quality $((60 + i % 35)) "$pictures/large/large-$i.jpg"
-done
+if [[ -n "${ZEN_SOAK_PICTURES:-}" ]]; then
+  pictures="$(readlink -f "$ZEN_SOAK_PICTURES")"
+else
+  mkdir -p "$pictures/large"
+  cp -r "$build/sample-pictures/." "$pictures/"
+  "$build/make_hostile_pictures" "$pictures/hostile" > /dev/null
+  mapfile -t sources < <(find "$build/sample-pictures" -type f | sort)
+  have="$(find "$pictures" -type f | wc -l)"
+  for ((i = 0; have < 200; i++, have++)); do
+    source="${sources[i % ${#sources[@]}]}"
+    convert "$source[0]" -resize 4000x3000! -rotate $((i * 7 % 360)) -gravity center -extent 4000x3000 \
+      -quality $((60 + i % 35)) "$pictures/large/large-$i.jpg"
+  done
+fi
 echo "collection: $(find "$pictures" -type f | wc -l) files"
 
 mkdir -p "$work/config/Vorelund"
