@@ -30,6 +30,9 @@ public:
     virtual bool Allocate(int width, int height, int bitsPerPixel, bool hasAlpha, std::uint8_t** topRow,
                           int* pitch) = 0;
     virtual void SetColourTable(const PaletteColour* entries, int count) = 0;
+    // A JPEG's recorded orientation (ExifOrientation.h); the rows come as stored, and
+    // the target turns them upright. Other formats never call it.
+    virtual void SetOrientation(int orientation) { (void)orientation; }
 };
 
 // Pictures whose width times height exceeds this are refused unread.

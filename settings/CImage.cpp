@@ -3,6 +3,9 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <utility>
+
+#include "platform/ExifOrientation.h"
 
 namespace {
 
@@ -32,8 +35,12 @@ public:
         image_->SetColorTable(0, count, entries);
     }
 
+    void SetOrientation(int orientation) override { orientation_ = orientation; }
+    int Orientation() const { return orientation_; }
+
 private:
     CImage* image_;
+    int orientation_ = platform::kOrientationUpright;
 };
 
 // Where two rectangles overlap, in the second one's terms.
@@ -87,7 +94,59 @@ std::int32_t CImage::Load(const char* path)
         Destroy();
         return kResultFailed;
     }
+    if (!TurnUpright(target.Orientation())) {
+        Destroy();
+        return kResultOutOfMemory;
+    }
     return kResultOk;
+}
+
+bool CImage::TurnUpright(int orientation)
+{
+    if (orientation <= platform::kOrientationUpright || orientation > platform::kOrientationTurnedAnticlockwise ||
+        IsNull())
+        return true;
+    const int bytesPerPixel = bitsPerPixel_ / 8;
+    if (bytesPerPixel < 1 || bitsPerPixel_ % 8 != 0)
+        return true;  // the decoders give 8, 24 and 32 bits only
+    const bool swaps = platform::OrientationSwapsSides(orientation);
+    const int width = swaps ? height_ : width_;
+    const int height = swaps ? width_ : height_;
+    CImage turned;
+    // The same row order in memory as this one.
+    if (!turned.Create(width, pitch_ < 0 ? height : -height, bitsPerPixel_, kCompressionRgb, nullptr,
+                       hasAlpha_ ? kCreateAlphaChannel : 0))
+        return false;
+    if (colourTable_ != nullptr && bitsPerPixel_ <= 8)
+        turned.SetColorTable(0, 1 << bitsPerPixel_, colourTable_.get());
+    const int lastColumn = width_ - 1;
+    const int lastRow = height_ - 1;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* to = turned.bits_ + static_cast<std::ptrdiff_t>(y) * turned.pitch_;
+        for (int x = 0; x < width; ++x, to += bytesPerPixel) {
+            // Where the upright picture's pixel (x, y) is stored.
+            int column = x, row = y;
+            switch (orientation) {
+            case platform::kOrientationMirrored: column = lastColumn - x; break;
+            case platform::kOrientationUpsideDown: column = lastColumn - x; row = lastRow - y; break;
+            case platform::kOrientationFlipped: row = lastRow - y; break;
+            case platform::kOrientationTransposed: column = y; row = x; break;
+            case platform::kOrientationTurnedClockwise: column = y; row = lastRow - x; break;
+            case platform::kOrientationTransverse: column = lastColumn - y; row = lastRow - x; break;
+            case platform::kOrientationTurnedAnticlockwise: column = lastColumn - y; row = x; break;
+            default: break;
+            }
+            std::memcpy(to, bits_ + static_cast<std::ptrdiff_t>(row) * pitch_ + column * bytesPerPixel,
+                        static_cast<std::size_t>(bytesPerPixel));
+        }
+    }
+    std::swap(pixels_, turned.pixels_);
+    std::swap(colourTable_, turned.colourTable_);
+    std::swap(bits_, turned.bits_);
+    std::swap(width_, turned.width_);
+    std::swap(height_, turned.height_);
+    std::swap(pitch_, turned.pitch_);
+    return true;
 }
 
 bool CImage::Create(int width, int height, int bitsPerPixel, int compression, const std::uint32_t* masks,

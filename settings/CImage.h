@@ -36,6 +36,11 @@ public:
     // failure, leaving the holder empty.
     std::int32_t Load(const char* path);
 
+    // Turns the rows as a JPEG's recorded orientation (1 to 8) says, so that the picture
+    // stands upright; 5 to 8 swap width and height. False when the memory for the turned
+    // copy cannot be had (the holder is then as it was).
+    bool TurnUpright(int orientation);
+
     // A new zeroed bitmap; masks (three) only with kCompressionBitfields. False on failure.
     bool Create(int width, int height, int bitsPerPixel, int compression = kCompressionRgb,
                 const std::uint32_t* masks = nullptr, unsigned flags = 0);

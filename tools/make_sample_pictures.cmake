@@ -13,7 +13,8 @@ set(ZEN_SAMPLE_PICTURES
   "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Lighthouse.png"
   "${ZEN_SAMPLE_PICTURES_DIR}/More pictures/Snowy peaks.jpg"
   # Less common encodings, for the decoder's tests.
-  "${CMAKE_BINARY_DIR}/picture-encodings/cmyk.jpg")
+  "${CMAKE_BINARY_DIR}/picture-encodings/cmyk.jpg"
+  "${CMAKE_BINARY_DIR}/picture-encodings/orientation-8.jpg")
 add_custom_command(
   OUTPUT ${ZEN_SAMPLE_PICTURES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEN_SAMPLE_PICTURES_DIR}

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -452,6 +453,114 @@ bool WriteJpegEncoding(const std::string& path, J_COLOR_SPACE space, bool progre
     return std::fclose(out) == 0;
 }
 
+// A picture that tells every turn and mirror apart, stored as a camera that recorded
+// each Exif orientation would store it: kOrientedWidth x kOrientedHeight upright, a
+// colour to each quarter (kQuarterColours: top left, top right, bottom left, bottom right).
+const int kOrientedWidth = 96, kOrientedHeight = 64;
+const std::uint8_t kQuarterColours[4][3] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230, 210, 40}};
+
+const std::uint8_t* UprightColour(int x, int y)
+{
+    return kQuarterColours[(y < kOrientedHeight / 2 ? 0 : 2) + (x < kOrientedWidth / 2 ? 0 : 1)];
+}
+
+void Put16(std::vector<std::uint8_t>* out, unsigned value, bool little)
+{
+    out->push_back(static_cast<std::uint8_t>(little ? value : value >> 8));
+    out->push_back(static_cast<std::uint8_t>(little ? value >> 8 : value));
+}
+
+void Put32(std::vector<std::uint8_t>* out, std::uint32_t value, bool little)
+{
+    Put16(out, little ? value & 0xFFFF : value >> 16, little);
+    Put16(out, little ? value >> 16 : value & 0xFFFF, little);
+}
+
+enum class ExifDamage { None, OffsetPastEnd, LoopingIfds, HugeCount };
+
+// An APP1 body: "Exif", a TIFF header, and IFD0 with the orientation tag (damaged as
+// asked). With LoopingIfds the tag sits only in IFD1, which is its own next IFD.
+std::vector<std::uint8_t> ExifBlock(int orientation, bool little, ExifDamage damage)
+{
+    std::vector<std::uint8_t> block = {'E', 'x', 'i', 'f', 0, 0};
+    block.push_back(little ? 'I' : 'M');
+    block.push_back(little ? 'I' : 'M');
+    Put16(&block, 42, little);
+    Put32(&block, damage == ExifDamage::OffsetPastEnd ? 0xFFFFFF00u : 8, little);
+    // IFD0 at 8: one entry, then the next IFD's offset.
+    Put16(&block, 1, little);
+    Put16(&block, damage == ExifDamage::LoopingIfds ? 0x010F : 0x0112, little);  // Make, or orientation
+    Put16(&block, 3, little);
+    Put32(&block, damage == ExifDamage::HugeCount ? 0xFFFFFFFFu : 1, little);
+    Put16(&block, static_cast<unsigned>(orientation), little);
+    Put16(&block, 0, little);
+    Put32(&block, damage == ExifDamage::LoopingIfds ? 26 : 0, little);
+    if (damage == ExifDamage::LoopingIfds) {
+        // IFD1 at 26, linking back to itself.
+        Put16(&block, 1, little);
+        Put16(&block, 0x0112, little);
+        Put16(&block, 3, little);
+        Put32(&block, 1, little);
+        Put16(&block, static_cast<unsigned>(orientation), little);
+        Put16(&block, 0, little);
+        Put32(&block, 26, little);
+    }
+    return block;
+}
+
+// The rows a camera stores for the upright picture under `orientation`.
+bool WriteOrientedJpeg(const std::string& path, int orientation, ExifDamage damage)
+{
+    const bool swaps = damage == ExifDamage::None && orientation >= 5;
+    const int width = swaps ? kOrientedHeight : kOrientedWidth;
+    const int height = swaps ? kOrientedWidth : kOrientedHeight;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 3);
+    // Where each upright pixel lands in the stored rows; a damaged block is ignored, so
+    // its picture is stored upright.
+    const int lastColumn = width - 1, lastRow = height - 1;
+    for (int y = 0; y < kOrientedHeight; ++y) {
+        for (int x = 0; x < kOrientedWidth; ++x) {
+            int column = x, row = y;
+            switch (damage == ExifDamage::None ? orientation : 1) {
+            case 2: column = lastColumn - x; break;
+            case 3: column = lastColumn - x; row = lastRow - y; break;
+            case 4: row = lastRow - y; break;
+            case 5: column = y; row = x; break;
+            case 6: column = y; row = lastRow - x; break;
+            case 7: column = lastColumn - y; row = lastRow - x; break;
+            case 8: column = lastColumn - y; row = x; break;
+            default: break;
+            }
+            std::memcpy(&pixels[(static_cast<std::size_t>(row) * width + column) * 3], UprightColour(x, y), 3);
+        }
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, out);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    // Both byte orders, as cameras write both.
+    const std::vector<std::uint8_t> exif = ExifBlock(orientation, orientation % 2 == 1, damage);
+    jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+    for (int y = 0; y < height; ++y) {
+        JSAMPROW rows[1] = {&pixels[static_cast<std::size_t>(y) * width * 3]};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(out) == 0;
+}
+
 // An indexed BMP of 1 or 4 bits per pixel: index 0 is kTop, 1 is kBottom.
 bool WriteIndexedBmp(const std::string& path, int bits)
 {
@@ -527,6 +636,13 @@ bool WriteFormatSamples(const std::string& folder)
     ok = WriteIndexedBmp(folder + "/four.bmp", 4) && ok;
     ok = WritePngEncoding(folder + "/gray.png", PNG_FORMAT_GRAY) && ok;
     ok = WritePngEncoding(folder + "/deep.png", PNG_FORMAT_RGB | PNG_FORMAT_FLAG_LINEAR) && ok;
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        ok = WriteOrientedJpeg(folder + "/orientation-" + std::to_string(orientation) + ".jpg", orientation,
+                               ExifDamage::None) && ok;
+    // Each would say "turned clockwise" if it were believed.
+    ok = WriteOrientedJpeg(folder + "/exif-offset-past-end.jpg", 6, ExifDamage::OffsetPastEnd) && ok;
+    ok = WriteOrientedJpeg(folder + "/exif-looping-ifds.jpg", 6, ExifDamage::LoopingIfds) && ok;
+    ok = WriteOrientedJpeg(folder + "/exif-huge-count.jpg", 6, ExifDamage::HugeCount) && ok;
     return ok;
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/ExifOrientation.h"
 #include "platform/win32/WidePathWin32.h"
 
 namespace platform {
@@ -314,6 +315,14 @@ int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* targ
     if (Inspect(memory, size, &header) != PictureVerdict::Accepted || header.width * header.height > maxPixels) {
         GlobalFree(memory);
         return 1;
+    }
+    if (header.format == PictureFormat::Jpeg) {
+        // GDI+ leaves the rows as stored.
+        const void* bytes = GlobalLock(memory);
+        if (bytes != nullptr) {
+            target->SetOrientation(ReadJpegOrientation(static_cast<const std::uint8_t*>(bytes), size));
+            GlobalUnlock(memory);
+        }
     }
     IStream* stream = nullptr;
     if (CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/ExifOrientation.h"
 #include "platform/PictureFormat.h"
 #include "platform/x11/PictureReaders.h"
 
@@ -165,6 +166,7 @@ int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* targ
         decoded = ReadGif(bytes.data(), bytes.size(), header, target);
         break;
     case PictureFormat::Jpeg:
+        target->SetOrientation(ReadJpegOrientation(bytes.data(), bytes.size()));
         decoded = ReadJpeg(bytes.data(), bytes.size(), header, target);
         break;
     case PictureFormat::Bmp:

@@ -51,6 +51,8 @@ make_seeds() {
       "$build_dir/make_hostile_pictures" "$hostile" > /dev/null
       find "$hostile" -type f -size -32k -exec mv {} "$seeds" \;
       rm -rf "$hostile"
+      # Exif blocks, whole and damaged, for the orientation reader.
+      cp "$build_dir"/picture-encodings/orientation-6.jpg "$build_dir"/picture-encodings/exif-*.jpg "$seeds"
       ;;
     settings)
       printf '# settings\nEnableFPS=1\nEnableVSync=0\nSlideshowPictures=1/home/me/Pictures;2/home/me/a.jpg\n' > "$seeds/plain"

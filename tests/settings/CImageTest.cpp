@@ -158,6 +158,34 @@ TEST(CImage, DecodesTheLessCommonEncodingsToTheirColours)
     }
 }
 
+// The generator stores one 96 x 64 picture with a colour to each quarter as a camera
+// would under each Exif orientation; loaded, every one must stand upright, unmirrored.
+// A damaged Exif block (offset past its end, IFDs in a loop, a count of 2^32 - 1) is
+// ignored: that picture is stored upright and must stay so.
+TEST(CImage, TurnsEachExifOrientationUprightAndIgnoresDamagedExifBlocks)
+{
+    const std::string folder = std::string(ZEN_BUILD_DIR) + "/picture-encodings/";
+    const std::uint32_t quarters[4] = {0xDC2828u, 0x28C83Cu, 0x283CDCu, 0xE6D228u};
+    std::vector<std::string> names;
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        names.push_back("orientation-" + std::to_string(orientation) + ".jpg");
+    for (const char* damaged : {"exif-offset-past-end.jpg", "exif-looping-ifds.jpg", "exif-huge-count.jpg"})
+        names.push_back(damaged);
+    for (const std::string& name : names) {
+        CImage image;
+        ASSERT_EQ(image.Load((folder + name).c_str()), CImage::kResultOk) << name;
+        ASSERT_EQ(image.GetWidth(), 96) << name;
+        ASSERT_EQ(image.GetHeight(), 64) << name;
+        const int spots[4][2] = {{20, 14}, {76, 14}, {20, 50}, {76, 50}};
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const std::uint32_t seen = PixelAt(image, spots[quarter][0], spots[quarter][1]);
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR(int((seen >> shift) & 0xFF), int((quarters[quarter] >> shift) & 0xFF), 8)
+                    << name << ", quarter " << quarter;
+        }
+    }
+}
+
 TEST(CImage, DecodesALargeJpegAtAReducedScaleThatStillCoversTheDisc)
 {
     CImage image;
