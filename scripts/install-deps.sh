@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev  # the fuzz targets (libFuzzer)
   xvfb xauth x11-utils xdotool imagemagick sox
+  glslang-tools  # every shader text through the reference compiler
   python3  # the Windows dialog and picture checks: colour centres, hostile headers
   # zentharis.scr: the mingw-w64 cross compilers (posix threads), windres, dpkg-source for
   # GLEW's source package, and Wine to run the Windows tests.
