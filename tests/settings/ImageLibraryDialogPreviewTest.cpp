@@ -113,3 +113,39 @@ TEST(ImageLibraryDialogPreviewTest, ACancelledExpansionStopsAndAMissingFileShows
     int width = 0, height = 0;
     EXPECT_FALSE(missing->CurrentPictureSize(&width, &height));
 }
+
+// A phone's portrait photo is stored landscape with orientation 6: the preview shows it
+// upright, at its upright proportions (96 x 64 fills a square's width), every quarter
+// where it belongs.
+TEST(ImageLibraryDialogPreviewTest, APhotoStoredOnItsSideIsPreviewedUpright)
+{
+    StoredOptionsParameter_paths collection("SlideshowPictures");
+    collection.LoadFromText(("2" + std::string(ZEN_BUILD_DIR) + "/picture-encodings/orientation-6.jpg").c_str());
+    ImageLibraryDialog::Preview preview;
+    ImageLibraryDialog dialog(
+        collection, preview,
+        [](const PictureEntry& entry, const std::atomic<int>& cancelled) {
+            return PictureSequencePreview::Build(entry, ImageLibraryDialog::kPreviewBudgetSeconds, cancelled);
+        },
+        [](std::function<void()> work) { work(); });
+    NoWindow view;
+    dialog.OnInit(view);
+    dialog.OnItemFocusChanged(0, true);
+    platform::PreviewFrame frame;
+    dialog.OnPaintPreview(300, 300, &frame);
+    ASSERT_TRUE(frame.hasPicture);
+    EXPECT_EQ(frame.picture.width, 300);
+    EXPECT_EQ(frame.picture.height, 200);
+    // Top left red, top right green, bottom left blue, bottom right yellow.
+    const std::uint32_t expected[4] = {0xDC2828u, 0x28C83Cu, 0x283CDCu, 0xE6D228u};
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const int x = frame.picture.width * (quarter % 2 == 0 ? 1 : 3) / 4;
+        const int y = frame.picture.height * (quarter < 2 ? 1 : 3) / 4;
+        const std::uint8_t* p =
+            frame.picture.pixels.data() + (static_cast<std::size_t>(y) * frame.picture.width + x) * 4;
+        const int seen[3] = {p[2], p[1], p[0]};
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(seen[channel], int((expected[quarter] >> (16 - 8 * channel)) & 0xFF), 12) << quarter;
+    }
+    dialog.OnDestroy();
+}
