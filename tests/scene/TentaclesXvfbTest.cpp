@@ -126,6 +126,37 @@ TEST_F(TentaclesXvfb, RisesCirclesAndShowsThePictureUprightAndNotMirrored)
     EXPECT_LT(topRight.g, 80);
 }
 
+// Phones store portrait photos landscape and record orientation 6 (8 held the other
+// way): the disc shows each upright, every quarter where the upright picture has it.
+TEST_F(TentaclesXvfb, ShowsPhotosStoredOnTheirSideUpright)
+{
+    const GLTestContext& gl = *context;
+    for (const char* name : {"orientation-6.jpg", "orientation-8.jpg"}) {
+        const std::string folder = MakeTestFolder(std::string("TentaclesXvfbOriented-") + name);
+        std::ifstream in(std::string(ZEN_BUILD_DIR) + "/picture-encodings/" + name, std::ios::binary);
+        std::ofstream(folder + "/photo.jpg", std::ios::binary) << in.rdbuf();
+        std::srand(11);
+        TentaclesHolder tentacles({{folder, PictureEntry::Kind::Folder}}, nullptr);
+        ASSERT_TRUE(tentacles.IsReady());
+        tentacles.SetWaitForPictures(true);
+        ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Showing, 200));
+        const std::vector<unsigned char> rows = gl.ReadBack();
+        const auto& disc = tentacles.Disc();
+        const Vector3 centre = disc[0].position;
+        const Vector3 right = (disc[1].position - centre) * 0.2;
+        const Vector3 up = (disc[11].position - centre) * 0.2;
+        const Rgb topLeft = PixelAt(rows, gl, centre + up - right);
+        const Rgb topRight = PixelAt(rows, gl, centre + up + right);
+        const Rgb bottomLeft = PixelAt(rows, gl, centre - up - right);
+        const Rgb bottomRight = PixelAt(rows, gl, centre - up + right);
+        // Red, green, blue and yellow quarters.
+        EXPECT_TRUE(topLeft.r > 150 && topLeft.g < 100 && topLeft.b < 100) << name;
+        EXPECT_TRUE(topRight.g > 130 && topRight.r < 100 && topRight.b < 110) << name;
+        EXPECT_TRUE(bottomLeft.b > 150 && bottomLeft.r < 100 && bottomLeft.g < 110) << name;
+        EXPECT_TRUE(bottomRight.r > 150 && bottomRight.g > 130 && bottomRight.b < 100) << name;
+    }
+}
+
 TEST_F(TentaclesXvfb, ScreenshotsWithTheSamplePictures)
 {
     const GLTestContext& gl = *context;
