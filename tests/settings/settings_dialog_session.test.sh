@@ -97,8 +97,12 @@ changed=0
 for second in 1 2 3 4 5 6; do
   sleep 1
   import -window root "$work/image-library-$((second + 1)).png"
-  difference=$(compare -metric AE -crop "$crop" "$work/image-library-1.png" "$work/image-library-$((second + 1)).png" null: 2>&1 || true)
-  if [[ "${difference%% *}" != "0" ]]; then
+  # compare: 0 the same, 1 different, anything else an error (which is no change seen).
+  compared=0
+  difference=$(compare -metric AE -crop "$crop" "$work/image-library-1.png" "$work/image-library-$((second + 1)).png" null: 2>&1) ||
+    compared=$?
+  ((compared <= 1)) || fail "compare failed ($compared): $difference"
+  if ((compared == 1)); then
     changed=1
     break
   fi
