@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "platform/win32/WidePathWin32.h"
 
 namespace platform {
@@ -36,14 +38,25 @@ std::wstring WidePath(const std::string& path)
     return L"\\\\?\\" + full;
 }
 
-bool NarrowName(const wchar_t* name, std::string* out)
+bool NarrowName(const wchar_t* name, std::string* out, unsigned codePage)
 {
-    BOOL lossy = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lossy);
-    if (length <= 0 || lossy)
+    // No flags: UTF-8 (the ANSI code page where Windows is set to use it) refuses
+    // WC_NO_BEST_FIT_CHARS and the question whether a default character was used. Instead
+    // the name must come back unchanged from its narrow form, which neither a best-fit
+    // look-alike nor a default character does.
+    const int length = WideCharToMultiByte(codePage, 0, name, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
         return false;
     out->assign(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, &(*out)[0], length, nullptr, nullptr);
+    if (WideCharToMultiByte(codePage, 0, name, -1, &(*out)[0], length, nullptr, nullptr) != length)
+        return false;
+    const int wideLength = MultiByteToWideChar(codePage, 0, out->c_str(), -1, nullptr, 0);
+    if (wideLength <= 0)
+        return false;
+    std::wstring back(static_cast<std::size_t>(wideLength), L'\0');
+    if (MultiByteToWideChar(codePage, 0, out->c_str(), -1, &back[0], wideLength) != wideLength ||
+        std::wcscmp(back.c_str(), name) != 0)
+        return false;
     out->resize(static_cast<std::size_t>(length) - 1);
     return true;
 }
@@ -69,7 +82,7 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>* items)
             continue;
         FolderItem item;
         // A name the ANSI code page cannot spell could not be opened by its ANSI path.
-        if (!win32::NarrowName(name, &item.name))
+        if (!win32::NarrowName(name, &item.name, CP_ACP))
             continue;
         item.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         items->push_back(std::move(item));

@@ -11,9 +11,10 @@ namespace win32 {
 // plain form. Empty when it cannot be converted.
 std::wstring WidePath(const std::string& path);
 
-// A name the system gave in UTF-16, in the ANSI code page; false when some character
-// has no ANSI form (such an item could not be opened again by its ANSI path).
-bool NarrowName(const wchar_t* name, std::string* out);
+// A name the system gave in UTF-16, in the given code page (the listing passes the
+// ANSI one, CP_ACP); false when some character has no form there (such an item could
+// not be opened again by its narrow path).
+bool NarrowName(const wchar_t* name, std::string* out, unsigned codePage);
 
 }  // namespace win32
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/win32/WidePathWin32.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -72,6 +73,28 @@ TEST(FileSystemWin32, NamesTheAnsiCodePageCannotSpellAreLeftOut)
     EXPECT_TRUE(std::any_of(items.begin(), items.end(), [](const platform::FolderItem& item) {
         return item.name == "plain.jpg";
     }));
+}
+
+TEST(FileSystemWin32, NamesConvertUnderAUtf8CodePageAndOnlyWhereALegacyOneSpellsThem)
+{
+    std::string name;
+    // Windows set to use UTF-8 as its ANSI code page: every name has a form.
+    ASSERT_TRUE(platform::win32::NarrowName(L"\u4E2D\u6587.jpg", &name, CP_UTF8));
+    EXPECT_EQ(name, "\xE4\xB8\xAD\xE6\x96\x87.jpg");
+    ASSERT_TRUE(platform::win32::NarrowName(L"caf\u00E9.png", &name, CP_UTF8));
+    EXPECT_EQ(name, "caf\xC3\xA9.png");
+    ASSERT_TRUE(platform::win32::NarrowName(L"\U0001F600.gif", &name, CP_UTF8));
+    EXPECT_EQ(name, "\xF0\x9F\x98\x80.gif");
+    // Half a surrogate pair is no character: no UTF-8 spells it.
+    EXPECT_FALSE(platform::win32::NarrowName(L"\xD800x.jpg", &name, CP_UTF8));
+
+    // A legacy code page spells what it has, and neither replaces nor approximates the rest.
+    ASSERT_TRUE(platform::win32::NarrowName(L"caf\u00E9.png", &name, 1252));
+    EXPECT_EQ(name, "caf\xE9.png");
+    EXPECT_FALSE(platform::win32::NarrowName(L"\u4E2D\u6587.jpg", &name, 1252));
+    EXPECT_FALSE(platform::win32::NarrowName(L"\u0100dam.jpg", &name, 1252));  // best fit would give "Adam.jpg"
+    ASSERT_TRUE(platform::win32::NarrowName(L"plain.bmp", &name, 1252));
+    EXPECT_EQ(name, "plain.bmp");
 }
 
 TEST(FileSystemWin32, PathsLongerThanMaxPathAreListedAndIdentified)
