@@ -53,11 +53,15 @@ void PictureSequence::Expand(const std::list<PictureEntry>& entries, std::int64_
             continue;
         if (!platform::ListFolder(entry.path, &items))
             continue;
+        // A folder given with its separator at the end (a drive's root) takes no second one.
+        std::string prefix = entry.path;
+        if (prefix.empty() || prefix.back() != platform::kPathSeparator)
+            prefix += platform::kPathSeparator;
         for (platform::FolderItem& item : items) {
             if (item.isFolder && item.name[0] == '.')
                 continue;
             PictureEntry found;
-            found.path = entry.path + platform::kPathSeparator + item.name;
+            found.path = prefix + item.name;
             found.kind = item.isFolder ? PictureEntry::Kind::Folder : PictureEntry::Kind::File;
             work.push_back(std::move(found));
         }

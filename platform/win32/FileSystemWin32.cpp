@@ -69,7 +69,11 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>* items)
     std::wstring pattern = win32::WidePath(path);
     if (pattern.empty())
         return false;
-    pattern.append(L"\\*");
+    // A path may end in its separator (a drive's root always does), and the prefixed
+    // form takes no doubled one.
+    if (pattern.back() != L'\\')
+        pattern.push_back(L'\\');
+    pattern.push_back(L'*');
     WIN32_FIND_DATAW found;
     const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)

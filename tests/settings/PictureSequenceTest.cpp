@@ -111,6 +111,12 @@ TEST(PictureSequence, ExpansionIsAStackSoFilesComeOutInReverse)
     EXPECT_EQ(sequence.PictureCount(), 4u);
     EXPECT_EQ(sequence.CurrentPath(), expected.front());
 
+    // A folder named with its separator at the end (as a drive's root is) gives its
+    // items' paths one separator.
+    const std::string sub = f + platform::kPathSeparator + "sub" + platform::kPathSeparator;
+    PictureSequence trailing({Folder(sub)}, 2000);
+    EXPECT_EQ(trailing.Files(), std::vector<std::string>{sub + "z.gif"});
+
     // A file entry is taken by its name alone; a folder that is not there adds nothing.
     PictureSequence named({File(folder + "/missing.png"), File(folder + "/A.txt"), Folder(folder + "/gone")}, 2000);
     EXPECT_EQ(named.Files(), std::vector<std::string>{folder + "/missing.png"});

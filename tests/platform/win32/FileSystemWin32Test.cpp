@@ -9,6 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/win32/WidePathWin32.h"
+#include "settings/PictureSequence.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -20,6 +21,13 @@ void WriteFile(const std::string& path)
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     CloseHandle(file);
+}
+
+std::string FullPath(const std::string& path)
+{
+    char full[1024];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    return length > 0 && length < sizeof(full) ? std::string(full, length) : std::string();
 }
 
 std::vector<std::string> Names(const std::vector<platform::FolderItem>& items, bool folders)
@@ -95,6 +103,38 @@ TEST(FileSystemWin32, NamesConvertUnderAUtf8CodePageAndOnlyWhereALegacyOneSpells
     EXPECT_FALSE(platform::win32::NarrowName(L"\u0100dam.jpg", &name, 1252));  // best fit would give "Adam.jpg"
     ASSERT_TRUE(platform::win32::NarrowName(L"plain.bmp", &name, 1252));
     EXPECT_EQ(name, "plain.bmp");
+}
+
+TEST(FileSystemWin32, APrefixedPathEndingInItsSeparatorIsListedWithItsSubfolders)
+{
+    const std::string folder = MakeTestFolder("FileSystemWin32Trailing");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\inner").c_str(), nullptr));
+    WriteFile(folder + "\\top.png");
+    WriteFile(folder + "\\inner\\deep.jpg");
+    const std::string full = FullPath(folder);
+    ASSERT_FALSE(full.empty());
+    const std::string prefixed = "\\\\?\\" + full + "\\";
+
+    std::vector<platform::FolderItem> items;
+    ASSERT_TRUE(platform::ListFolder(prefixed, &items));
+    EXPECT_EQ(Names(items, true), std::vector<std::string>{"inner"});
+    EXPECT_EQ(Names(items, false), std::vector<std::string>{"top.png"});
+    ASSERT_TRUE(platform::ListFolder(folder + "\\", &items));
+    EXPECT_EQ(items.size(), 2u);
+    // A drive's root, which always ends in its separator.
+    EXPECT_TRUE(platform::ListFolder("\\\\?\\" + full.substr(0, 3), &items));
+    EXPECT_FALSE(items.empty());
+
+    platform::FileIdentity plain, withSeparator;
+    ASSERT_TRUE(platform::IdentifyFile(folder, &plain));
+    ASSERT_TRUE(platform::IdentifyFile(prefixed, &withSeparator));
+    EXPECT_TRUE(plain == withSeparator);
+
+    // The items' paths take one separator, which the prefixed form needs to open them.
+    PictureSequence sequence({PictureEntry{prefixed, PictureEntry::Kind::Folder}}, 2000);
+    std::vector<std::string> files = sequence.Files();
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{prefixed + "inner\\deep.jpg", prefixed + "top.png"}));
 }
 
 TEST(FileSystemWin32, PathsLongerThanMaxPathAreListedAndIdentified)
