@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // Folder enumeration and file identity (the directory API here, FindFirstFile on
@@ -25,12 +26,18 @@ bool ListFolder(const std::string& path, std::vector<FolderItem>* items);
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t node = 0;
+    // Where the system's node numbers cannot tell folders apart, the path the system
+    // resolves the folder to, as an opaque key (node is then 0); empty otherwise.
+    std::string path;
 
     bool operator<(const FileIdentity& other) const
     {
-        return device != other.device ? device < other.device : node < other.node;
+        return std::tie(device, node, path) < std::tie(other.device, other.node, other.path);
     }
-    bool operator==(const FileIdentity& other) const { return device == other.device && node == other.node; }
+    bool operator==(const FileIdentity& other) const
+    {
+        return device == other.device && node == other.node && path == other.path;
+    }
 };
 
 // False when the path does not exist or cannot be examined.

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 
+#include "platform/win32/FileSystemWin32.h"
 #include "platform/win32/WidePathWin32.h"
 
 namespace platform {
@@ -61,7 +63,44 @@ bool NarrowName(const wchar_t* name, std::string* out, unsigned codePage)
     return true;
 }
 
+FileIdentity IdentityOf(const FolderFacts& facts)
+{
+    FileIdentity identity;
+    identity.device = facts.volume;
+    const bool remote = facts.finalPath.compare(0, 8, L"\\\\?\\UNC\\") == 0;
+    if (facts.index != 0 && !facts.indexTruncated && !remote) {
+        identity.node = facts.index;
+        return identity;
+    }
+    identity.path.assign(reinterpret_cast<const char*>(facts.finalPath.data()),
+                         facts.finalPath.size() * sizeof(wchar_t));
+    return identity;
+}
+
 }  // namespace win32
+
+namespace {
+
+// The path the system resolves an open file to (links followed, names as stored);
+// empty when it gives none.
+std::wstring FinalPath(HANDLE file)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length = GetFinalPathNameByHandleW(file, &path[0], static_cast<DWORD>(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            break;
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.assign(length, L'\0');  // the size asked for, with its terminating zero
+    }
+    return std::wstring();
+}
+
+}  // namespace
 
 bool ListFolder(const std::string& path, std::vector<FolderItem>* items)
 {
@@ -106,13 +145,32 @@ bool IdentifyFile(const std::string& path, FileIdentity* identity)
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    win32::FolderFacts facts;
     BY_HANDLE_FILE_INFORMATION information;
     const bool known = GetFileInformationByHandle(file, &information) != 0;
+    if (known) {
+        facts.volume = information.dwVolumeSerialNumber;
+        facts.index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+        // ReFS has 128-bit ids and 64-bit serial numbers: the short forms above hold a part.
+        FILE_ID_INFO longId;
+        if (GetFileInformationByHandleEx(file, FileIdInfo, &longId, sizeof(longId))) {
+            std::uint64_t low = 0;
+            std::uint64_t high = 0;
+            std::memcpy(&low, longId.FileId.Identifier, sizeof(low));
+            std::memcpy(&high, longId.FileId.Identifier + sizeof(low), sizeof(high));
+            facts.volume = longId.VolumeSerialNumber;
+            facts.index = low;
+            facts.indexTruncated = high != 0;
+        }
+        facts.finalPath = FinalPath(file);
+    }
     CloseHandle(file);
     if (!known)
         return false;
-    identity->device = information.dwVolumeSerialNumber;
-    identity->node = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    // Some redirectors give no final path: the path asked for still tells most folders apart.
+    if (facts.finalPath.empty())
+        facts.finalPath = wide;
+    *identity = win32::IdentityOf(facts);
     return true;
 }
 

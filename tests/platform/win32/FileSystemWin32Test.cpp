@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/win32/FileSystemWin32.h"
 #include "platform/win32/WidePathWin32.h"
 #include "settings/PictureSequence.h"
 #include "tests/support/TestSupport.h"
@@ -180,4 +182,38 @@ TEST(FileSystemWin32, OneFolderHasOneIdentityWhateverThePath)
     EXPECT_TRUE(direct == roundabout);
     EXPECT_FALSE(direct == other);
     EXPECT_FALSE(platform::IdentifyFile(folder + "\\three", &other));
+}
+
+TEST(FileSystemWin32, FoldersWhoseIndexCannotTellThemApartAreToldApartByTheirFinalPath)
+{
+    using platform::win32::FolderFacts;
+    using platform::win32::IdentityOf;
+    const auto same = [](const FolderFacts& a, const FolderFacts& b) { return IdentityOf(a) == IdentityOf(b); };
+
+    // A file system with real indices: the index decides, whichever way led to the folder.
+    const FolderFacts one{7, 41, false, L"\\\\?\\C:\\Photos"};
+    EXPECT_TRUE(same(one, FolderFacts{7, 41, false, L"\\\\?\\D:\\Mounted\\Photos"}));
+    EXPECT_FALSE(same(one, FolderFacts{7, 42, false, L"\\\\?\\C:\\Photos"}));
+    EXPECT_FALSE(same(one, FolderFacts{8, 41, false, L"\\\\?\\C:\\Photos"}));
+
+    // Index 0 for every folder, ReFS ids cut to 64 bits, and network shares (whose
+    // redirector may make indices up): the final path decides.
+    for (const FolderFacts& facts : {FolderFacts{7, 0, false, L"\\\\?\\C:\\Photos"},
+                                     FolderFacts{7, 41, true, L"\\\\?\\C:\\Photos"},
+                                     FolderFacts{7, 41, false, L"\\\\?\\UNC\\server\\share\\Photos"}}) {
+        FolderFacts other = facts;
+        other.finalPath += L"\\2019";
+        EXPECT_FALSE(same(facts, other));
+        EXPECT_TRUE(same(facts, FolderFacts(facts)));
+        const std::set<platform::FileIdentity> both{IdentityOf(facts), IdentityOf(other)};
+        EXPECT_EQ(both.size(), 2u);
+    }
+    EXPECT_FALSE(same(FolderFacts{7, 0, false, L"\\\\?\\C:\\Photos"}, FolderFacts{8, 0, false, L"\\\\?\\C:\\Photos"}));
+
+    // A folder on a local disk is known by its index.
+    const std::string folder = MakeTestFolder("FileSystemWin32Index");
+    platform::FileIdentity identity;
+    ASSERT_TRUE(platform::IdentifyFile(folder, &identity));
+    EXPECT_NE(identity.node, 0u);
+    EXPECT_TRUE(identity.path.empty());
 }
