@@ -19,6 +19,10 @@ int ReadStoredTexts(const std::string& keyPath, StoredTexts* out);
 // written (the old values then stay as they were).
 int WriteStoredTexts(const std::string& keyPath, const StoredTexts& texts);
 
+// Whether two names name the same value: the registry ignores their case, as Windows
+// folds it; the settings file does not.
+bool SameValueName(const std::string& a, const std::string& b);
+
 // Where the key lives, for messages and tests.
 std::string StoredTextsLocation(const std::string& keyPath);
 

@@ -18,7 +18,7 @@ int OptionsStore::Load()
     for (auto& [name, option] : options_) {
         const std::string* value = nullptr;
         for (const auto& stored : texts) {
-            if (stored.first == name)
+            if (platform::SameValueName(stored.first, name))
                 value = &stored.second;
         }
         if (value == nullptr)

@@ -23,9 +23,38 @@ std::string AsText(const std::string& bytes)
     return bytes.substr(0, bytes.find('\0'));
 }
 
-// Every value of the key into values (later readers overwrite earlier ones); false
-// when the key cannot be opened.
-bool ReadKey(HKEY root, const std::string& keyPath, std::map<std::string, std::string>* values)
+std::wstring Wide(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+// The registry's own order of value names: by their UTF-16 form with case folded as
+// the system folds it, which is also how it finds a value by name.
+int CompareNames(const std::string& a, const std::string& b)
+{
+    const std::wstring wideA = Wide(a);
+    const std::wstring wideB = Wide(b);
+    const int order = CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                                           static_cast<int>(wideB.size()), TRUE);
+    return order == 0 ? a.compare(b) : order - CSTR_EQUAL;
+}
+
+struct NameOrder {
+    bool operator()(const std::string& a, const std::string& b) const { return CompareNames(a, b) < 0; }
+};
+
+using Values = std::map<std::string, std::string, NameOrder>;
+
+// Every value of the key into values (later readers overwrite earlier ones, whatever
+// the case of their names); false when the key cannot be opened.
+bool ReadKey(HKEY root, const std::string& keyPath, Values* values)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
@@ -57,9 +86,11 @@ bool ReadKey(HKEY root, const std::string& keyPath, std::map<std::string, std::s
 
 std::string StoredTextsLocation(const std::string& keyPath) { return "HKEY_CURRENT_USER\\" + keyPath; }
 
+bool SameValueName(const std::string& a, const std::string& b) { return a == b || CompareNames(a, b) == 0; }
+
 int ReadStoredTexts(const std::string& keyPath, StoredTexts* out)
 {
-    std::map<std::string, std::string> values;
+    Values values;
     const bool machineKey = ReadKey(HKEY_LOCAL_MACHINE, keyPath, &values);
     const bool userKey = ReadKey(HKEY_CURRENT_USER, keyPath, &values);
     if (!machineKey && !userKey)

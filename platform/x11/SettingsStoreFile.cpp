@@ -219,6 +219,8 @@ void RemoveOldTemporaries(const std::string& folder, const std::string& fileName
 
 std::string StoredTextsLocation(const std::string& keyPath) { return FileFor(keyPath); }
 
+bool SameValueName(const std::string& a, const std::string& b) { return a == b; }
+
 int ReadStoredTexts(const std::string& keyPath, StoredTexts* out)
 {
     std::string contents;

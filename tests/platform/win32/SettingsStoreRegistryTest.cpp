@@ -112,6 +112,41 @@ TEST_F(SettingsStoreRegistryTest, LoadStopsAtTheFirstMissingValueInNameOrder)
     EXPECT_TRUE(pictures_.GetEntries().empty());
 }
 
+TEST_F(SettingsStoreRegistryTest, ValueNamesAreMatchedWithoutRegardToCase)
+{
+    Put(HKEY_CURRENT_USER, "enablefps", REG_SZ, Sz("1"));
+    Put(HKEY_CURRENT_USER, "ENABLEVSYNC", REG_SZ, Sz("0"));
+    Put(HKEY_CURRENT_USER, "slideshowPictures", REG_SZ, Sz("1C:\\Pictures"));
+    OptionsStore store(kProduct, options_);
+    EXPECT_EQ(store.Load(), 0);
+    EXPECT_EQ(fps_.Value(), 1);
+    EXPECT_EQ(vsync_.Value(), 0);
+    ASSERT_EQ(pictures_.GetEntries().size(), 1u);
+    EXPECT_EQ(pictures_.GetEntries().front().path, "C:\\Pictures");
+
+    // The user's value wins over the machine's however either is spelt.
+    Put(HKEY_LOCAL_MACHINE, "enablevsync", REG_SZ, Sz("1"));
+    Put(HKEY_LOCAL_MACHINE, "slideshowpictures", REG_SZ, Sz("1C:\\Machine"));
+    Put(HKEY_CURRENT_USER, "EnableFPS", REG_SZ, Sz("0"));
+    EXPECT_EQ(store.Load(), 0);
+    EXPECT_EQ(fps_.Value(), 0);
+    EXPECT_EQ(vsync_.Value(), 0);
+    EXPECT_EQ(pictures_.GetEntries().front().path, "C:\\Pictures");
+
+    // Saving writes the same values again, not a second set beside them.
+    fps_.SetValue(1);
+    ASSERT_EQ(store.Save(), 0);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    DWORD count = 0;
+    EXPECT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                               nullptr, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(Get(HKEY_CURRENT_USER, "enablefps").second, Sz("1"));
+}
+
 TEST_F(SettingsStoreRegistryTest, ForeignValuesAreReadAsTextUpToTheirFirstZeroAndHugeOnesAsMissing)
 {
     Put(HKEY_CURRENT_USER, "EnableFPS", REG_BINARY, "7abc");  // no terminating zero
