@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/Collation.h"
 #include "settings/PictureSequencePreview.h"
 
 // A focused item's pictures being gathered on a worker thread. The worker keeps its own
@@ -20,12 +21,6 @@ namespace {
 
 constexpr platform::Rgb kPreviewBackground{150, 150, 150};
 constexpr platform::Rgb kNoImageColour{120, 120, 120};
-
-unsigned char FoldCase(char c)
-{
-    const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
 
 }  // namespace
 
@@ -55,14 +50,8 @@ ImageLibraryDialog::Preview& ImageLibraryDialog::ProcessPreview()
 
 bool ImageLibraryDialog::ComesBefore(const std::string& a, const std::string& b)
 {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return FoldCase(a[i]) < FoldCase(b[i]);
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
+    const int order = platform::CollateForList(a, b);
+    return order != 0 ? order < 0 : a < b;
 }
 
 void ImageLibraryDialog::FitPicture(int width, int height, int areaWidth, int areaHeight, int* left, int* top,

@@ -60,7 +60,7 @@ public:
     // so a reopened dialog still shows the pictures of the item focused last.
     static Preview& ProcessPreview();
 
-    // The list's order: by path without regard to ASCII case, then byte-wise.
+    // The list's order: by path as the system's sorted lists order texts, then byte-wise.
     static bool ComesBefore(const std::string& a, const std::string& b);
 
     // Where a picture of width x height goes in an area of areaWidth x areaHeight: fitted by
