@@ -20,8 +20,7 @@ std::int64_t RowsBytes(std::int64_t width, std::int64_t height, int bitsPerPixel
 // The bounds every image of a file must keep, whichever one a decoder ends up drawing.
 bool WithinBounds(std::int64_t width, std::int64_t height, int bitsPerPixel)
 {
-    return width * height <= kMaxPicturePixels &&
-           RowsBytes(width, height, std::max(bitsPerPixel, 24)) <= kMaxDecodedBytes;
+    return RowsBytes(width, height, std::max(bitsPerPixel, 24)) <= kMaxDecodedBytes;
 }
 
 PictureVerdict InspectPng(const std::uint8_t* bytes, std::size_t size, PictureHeader* header)
@@ -103,20 +102,54 @@ PictureVerdict InspectGif(const std::uint8_t* bytes, std::size_t size, PictureHe
     return PictureVerdict::Accepted;
 }
 
-// A JPEG's frame header, and a count of its scans found by walking its markers.
+// A JPEG's frame: its components' sampling, and the 8 x 8 blocks a scan of some of them covers.
+struct JpegFrame {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    int components = 0;
+    int ids[4] = {};
+    int sampling[4][2] = {};
+    int maxH = 1;
+    int maxV = 1;
+
+    int IndexOf(int id) const
+    {
+        for (int c = 0; c < components; ++c) {
+            if (ids[c] == id)
+                return c;
+        }
+        return -1;
+    }
+    std::int64_t BlocksOf(int c) const
+    {
+        const std::int64_t across = (width * sampling[c][0] + maxH * 8 - 1) / (maxH * 8);
+        const std::int64_t down = (height * sampling[c][1] + maxV * 8 - 1) / (maxV * 8);
+        return across * down;
+    }
+    std::int64_t Mcus() const
+    {
+        return ((width + maxH * 8 - 1) / (maxH * 8)) * ((height + maxV * 8 - 1) / (maxV * 8));
+    }
+};
+
+// A JPEG's frame header, and a walk over its markers that counts its scans and measures
+// each scan's entropy-coded data. A Huffman-coded scan that holds DC values spends at
+// least one bit on each block it covers: a header that claims more blocks than the data
+// can hold lies about its size, and is refused before any decoder allocates for it.
 PictureVerdict InspectJpeg(const std::uint8_t* bytes, std::size_t size, PictureHeader* header)
 {
     std::size_t at = 2;
+    JpegFrame frame;
     bool sawFrame = false;
     bool multiScan = false;
-    int maxH = 1;
-    int maxV = 1;
-    int components = 0;
-    int sampling[4][2] = {};
+    bool arithmetic = false;
     int scans = 0;
     while (at + 1 < size) {
-        if (bytes[at] != 0xFF)
-            return sawFrame ? PictureVerdict::Accepted : PictureVerdict::Damaged;
+        if (bytes[at] != 0xFF) {
+            if (!sawFrame)
+                return PictureVerdict::Damaged;
+            break;  // junk where a marker should be: decoders stop there too
+        }
         const std::uint8_t marker = bytes[at + 1];
         at += 2;
         if (marker == 0xFF) {
@@ -138,22 +171,26 @@ PictureVerdict InspectJpeg(const std::uint8_t* bytes, std::size_t size, PictureH
         if (frameMarker && !sawFrame) {
             if (length < 8)
                 return PictureVerdict::Damaged;
-            header->height = BigEndian16(segment + 1);
-            header->width = BigEndian16(segment + 3);
-            components = segment[5];
-            if (header->width == 0 || header->height == 0 || components < 1 || components > 4 ||
-                length < 8u + 3u * components)
+            frame.height = BigEndian16(segment + 1);
+            frame.width = BigEndian16(segment + 3);
+            frame.components = segment[5];
+            if (frame.width == 0 || frame.height == 0 || frame.components < 1 || frame.components > 4 ||
+                length < 8u + 3u * frame.components)
                 return PictureVerdict::Damaged;
-            for (int c = 0; c < components; ++c) {
-                sampling[c][0] = segment[7 + 3 * c] >> 4;
-                sampling[c][1] = segment[7 + 3 * c] & 15;
-                if (sampling[c][0] < 1 || sampling[c][0] > 4 || sampling[c][1] < 1 || sampling[c][1] > 4)
+            for (int c = 0; c < frame.components; ++c) {
+                frame.ids[c] = segment[6 + 3 * c];
+                frame.sampling[c][0] = segment[7 + 3 * c] >> 4;
+                frame.sampling[c][1] = segment[7 + 3 * c] & 15;
+                if (frame.sampling[c][0] < 1 || frame.sampling[c][0] > 4 || frame.sampling[c][1] < 1 ||
+                    frame.sampling[c][1] > 4)
                     return PictureVerdict::Damaged;
-                maxH = std::max(maxH, sampling[c][0]);
-                maxV = std::max(maxV, sampling[c][1]);
+                frame.maxH = std::max(frame.maxH, frame.sampling[c][0]);
+                frame.maxV = std::max(frame.maxV, frame.sampling[c][1]);
             }
-            const bool progressive = (marker & 3) == 2;
-            multiScan = progressive;
+            header->width = frame.width;
+            header->height = frame.height;
+            multiScan = (marker & 3) == 2;  // progressive
+            arithmetic = marker >= 0xC9;
             sawFrame = true;
         }
         at += length;
@@ -163,25 +200,41 @@ PictureVerdict InspectJpeg(const std::uint8_t* bytes, std::size_t size, PictureH
             return PictureVerdict::Damaged;
         if (++scans > kMaxJpegScans)
             return PictureVerdict::TooLarge;
-        if (scans == 1 && length >= 3 && segment[0] < components)
+        const int scanComponents = segment[0];
+        if (scanComponents < 1 || scanComponents > 4 || length < 6u + 2u * scanComponents)
+            return PictureVerdict::Damaged;
+        if (scans == 1 && scanComponents < frame.components)
             multiScan = true;  // components in scans of their own: buffered whole, as progressive ones are
+        std::int64_t scanBlocks = 0;
+        for (int i = 0; i < scanComponents; ++i) {
+            const int c = frame.IndexOf(segment[1 + 2 * i]);
+            if (c < 0)
+                return PictureVerdict::Damaged;
+            scanBlocks += scanComponents == 1 ? frame.BlocksOf(c)
+                                              : frame.Mcus() * frame.sampling[c][0] * frame.sampling[c][1];
+        }
+        const bool holdsDc = segment[1 + 2 * scanComponents] == 0;
         // The entropy-coded data runs to the next marker that is not a stuffed byte or a restart.
+        const std::size_t dataStart = at;
         while (at + 1 < size && !(bytes[at] == 0xFF && bytes[at + 1] != 0 && (bytes[at + 1] < 0xD0 || bytes[at + 1] > 0xD7)))
             ++at;
+        if (!arithmetic && holdsDc && static_cast<std::int64_t>(at - dataStart) * 8 < scanBlocks)
+            return PictureVerdict::Damaged;
     }
     if (!sawFrame)
         return PictureVerdict::Damaged;
-    if (multiScan) {
-        // Such a JPEG keeps every coefficient (128 bytes per 8 x 8 block) until its last scan.
-        std::int64_t coefficientBytes = 0;
-        for (int c = 0; c < components; ++c) {
-            const std::int64_t across = (header->width * sampling[c][0] + maxH * 8 - 1) / (maxH * 8) + maxH;
-            const std::int64_t down = (header->height * sampling[c][1] + maxV * 8 - 1) / (maxV * 8) + maxV;
-            coefficientBytes += across * down * 128;
-        }
-        if (coefficientBytes > kMaxDecoderWorkBytes)
-            return PictureVerdict::TooLarge;
+    std::int64_t blocks = 0;
+    std::int64_t coefficientBytes = 0;
+    for (int c = 0; c < frame.components; ++c) {
+        blocks += frame.BlocksOf(c);
+        // What libjpeg allocates: whole MCU rows and columns, and one more of each.
+        const std::int64_t across = (frame.width * frame.sampling[c][0] + frame.maxH * 8 - 1) / (frame.maxH * 8) + frame.maxH;
+        const std::int64_t down = (frame.height * frame.sampling[c][1] + frame.maxV * 8 - 1) / (frame.maxV * 8) + frame.maxV;
+        coefficientBytes += across * down * 128;
     }
+    if (blocks > kMaxJpegBlocks || (multiScan && coefficientBytes > kMaxDecoderWorkBytes) ||
+        (arithmetic && frame.width * frame.height > kMaxPicturePixels))
+        return PictureVerdict::TooLarge;
     header->bitsPerPixel = 24;
     return PictureVerdict::Accepted;
 }
@@ -281,8 +334,7 @@ PictureVerdict InspectPicture(const std::uint8_t* bytes, std::size_t size, bool 
     header->scaledBytes = RowsBytes(ScaledSide(header->width, header->scaleDenominator),
                                     ScaledSide(header->height, header->scaleDenominator), header->bitsPerPixel);
     if (!WithinBounds(ScaledSide(header->width, header->scaleDenominator),
-                      ScaledSide(header->height, header->scaleDenominator), header->bitsPerPixel) ||
-        header->width * header->height > kMaxPicturePixels)
+                      ScaledSide(header->height, header->scaleDenominator), header->bitsPerPixel))
         return PictureVerdict::TooLarge;
     return PictureVerdict::Accepted;
 }

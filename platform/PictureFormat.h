@@ -13,20 +13,27 @@ enum class PictureFormat { None, Bmp, Gif, Jpeg, Png };
 enum class PictureVerdict {
     Accepted,
     Unknown,   // not BMP, GIF, JPEG or PNG (TIFF, icons and metafiles included)
-    Damaged,   // the header or the block structure is broken
+    Damaged,   // the header or the block structure is broken, or too little data for the size claimed
     TooLarge,  // over a pixel, memory or work bound
 };
 
-// No picture of more pixels than this (an 8192 x 8192 picture is the largest square).
+// Arithmetic-coded JPEGs can hold a block in far less than a bit, so their data says
+// nothing of their size: they, and only they, keep a bound on the claimed pixels.
 constexpr std::int64_t kMaxPicturePixels = 64ll * 1024 * 1024;
 // The decoded bitmap's rows may take at most this much memory, counted at no less than
 // 24 bits a pixel: every picture is drawn onto the disc through a 24-bit copy, so this
-// also bounds that copy (a 24-megapixel photo with alpha still fits).
+// also bounds that copy (a 24-megapixel photo with alpha still fits). For a JPEG it is
+// the bitmap at the reduced size it is decoded at.
 constexpr std::int64_t kMaxDecodedBytes = 96ll * 1024 * 1024;
-// What a decoder may hold besides the bitmap (a progressive JPEG's coefficients).
-constexpr std::int64_t kMaxDecoderWorkBytes = 128ll * 1024 * 1024;
-// Files are read whole into memory; larger ones are refused unread.
-constexpr std::int64_t kMaxPictureFileBytes = 48ll * 1024 * 1024;
+// What a decoder may hold besides the bitmap: a multi-scan JPEG keeps every coefficient
+// (128 bytes per 8 x 8 block) until its last scan, about 600 MB for a 200-megapixel
+// progressive JPEG with halved colour.
+constexpr std::int64_t kMaxDecoderWorkBytes = 640ll * 1024 * 1024;
+// 8 x 8 blocks a JPEG's entropy decoder goes through, whatever the output scale: a
+// 200-megapixel JPEG has 4.7 M with halved colour, 9.4 M with full colour.
+constexpr std::int64_t kMaxJpegBlocks = 16ll * 1024 * 1024;
+// Larger files are refused unread; 200-megapixel phone JPEGs reach 100 MB.
+constexpr std::int64_t kMaxPictureFileBytes = 128ll * 1024 * 1024;
 // Progressive JPEGs from encoders have about ten scans; thousands are an attack.
 constexpr int kMaxJpegScans = 100;
 // JPEGs are decoded at 1/2, 1/4 or 1/8 of their size as long as both sides still cover

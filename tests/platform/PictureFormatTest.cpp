@@ -27,6 +27,33 @@ std::string Generated(const std::string& option)
     return folder + "/";
 }
 
+// The JPEG with zeros added to the entropy-coded data of every scan that holds DC
+// coefficients: as much data as a picture of the size its header claims needs at least.
+std::string WithScanData(const std::string& jpeg, std::size_t bytes)
+{
+    std::string out = jpeg.substr(0, 2);
+    std::size_t at = 2;
+    while (at + 4 <= jpeg.size()) {
+        const std::uint8_t marker = std::uint8_t(jpeg[at + 1]);
+        const std::size_t length = (std::uint8_t(jpeg[at + 2]) << 8) | std::uint8_t(jpeg[at + 3]);
+        if (marker == 0xD9 || at + 2 + length > jpeg.size())
+            break;
+        out += jpeg.substr(at, 2 + length);
+        at += 2 + length;
+        if (marker != 0xDA)
+            continue;
+        const int components = std::uint8_t(jpeg[at - length + 2]);
+        if (jpeg[at - length + 3 + 2 * components] == 0)  // the scan starts at the DC coefficient
+            out.append(bytes, '\0');
+        const std::size_t data = at;
+        while (at + 1 < jpeg.size() && !(std::uint8_t(jpeg[at]) == 0xFF && jpeg[at + 1] != 0 &&
+                                         (std::uint8_t(jpeg[at + 1]) < 0xD0 || std::uint8_t(jpeg[at + 1]) > 0xD7)))
+            ++at;
+        out += jpeg.substr(data, at - data);
+    }
+    return out + jpeg.substr(at);
+}
+
 }  // namespace
 
 TEST(PictureFormat, TellsTheFourFormatsByTheirBytesWithTheirSizeAndDecodedDepth)
@@ -75,17 +102,37 @@ TEST(PictureFormat, RefusesOtherFormatsAndEveryImageOrScanOverTheBounds)
     EXPECT_EQ(header.width, 1024);
     for (const char* name : {"png-claims-100000-square.png", "png-claims-8192-square.png", "bmp-claims-8192-square.bmp",
                              "bmp-claims-60000-square.bmp", "gif-screen-65535-square.gif",
-                             "jpeg-claims-65500-square.jpg", "jpeg-progressive-claims-8192-square.jpg",
                              "gif-image-far-off-screen.gif", "bmp-height-most-negative.bmp"})
         EXPECT_EQ(Inspect(ReadWholeFile(hostile + name), &header), PictureVerdict::TooLarge) << name;
 
-    // An 8192 x 8192 JPEG fits when decoded at an eighth, not at full size.
-    const std::string square = ReadWholeFile(hostile + "jpeg-claims-8192-square.jpg");
+    // A JPEG's header that claims more blocks than its data can hold (a Huffman-coded
+    // block takes a bit at the least) lies about its size; with that much data the
+    // claim is judged by the work it costs.
+    for (const char* name : {"jpeg-claims-65500-square.jpg", "jpeg-claims-8192-square.jpg",
+                             "jpeg-progressive-claims-8192-square.jpg", "jpeg-progressive-claims-4000x3000.jpg"})
+        EXPECT_EQ(Inspect(ReadWholeFile(hostile + name), &header), PictureVerdict::Damaged) << name;
+    // 8192 x 8192 with halved colour: 1.5 M blocks.
+    const std::string square = WithScanData(ReadWholeFile(hostile + "jpeg-claims-8192-square.jpg"), 200000);
     ASSERT_EQ(Inspect(square, &header), PictureVerdict::Accepted);
     EXPECT_EQ(header.scaleDenominator, 8);
     EXPECT_EQ(header.scaledBytes, 1024 * 1024 * 3);
     EXPECT_EQ(header.fullScaleBytes, 8192ll * 8192 * 3);
-    EXPECT_EQ(Inspect(square, &header, false), PictureVerdict::TooLarge);
+    EXPECT_EQ(Inspect(square, &header, false), PictureVerdict::TooLarge);  // at full size
+    // Too many blocks for the entropy decoder, whatever the scale: 100 M of them.
+    const std::string vast = WithScanData(ReadWholeFile(hostile + "jpeg-claims-65500-square.jpg"), 13000000);
+    EXPECT_EQ(Inspect(vast, &header), PictureVerdict::TooLarge);
+    EXPECT_EQ(header.width, 65500);
+    // A progressive JPEG keeps its coefficients: 8192 square takes 192 MB, 16000 square over 700 MB.
+    const std::string progressive = ReadWholeFile(hostile + "jpeg-progressive-claims-8192-square.jpg");
+    ASSERT_EQ(Inspect(WithScanData(progressive, 200000), &header), PictureVerdict::Accepted);
+    std::string wide = progressive;
+    std::size_t sof = 2;
+    while (sof + 9 < wide.size() && std::uint8_t(wide[sof + 1]) != 0xC2)
+        sof += 2 + ((std::uint8_t(wide[sof + 2]) << 8) | std::uint8_t(wide[sof + 3]));
+    ASSERT_LT(sof + 9, wide.size());
+    wide[sof + 5] = wide[sof + 7] = char(16000 >> 8);
+    wide[sof + 6] = wide[sof + 8] = char(16000 & 0xFF);
+    EXPECT_EQ(Inspect(WithScanData(wide, 800000), &header), PictureVerdict::TooLarge);
 
     // The largest picture the bounds let through, and a file over the size limit.
     ASSERT_EQ(Inspect(ReadWholeFile(hostile + "png-largest-allowed-4096x8192.png"), &header), PictureVerdict::Accepted);
