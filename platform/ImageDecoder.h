@@ -35,8 +35,17 @@ public:
     virtual void SetOrientation(int orientation) { (void)orientation; }
 };
 
-// Pictures whose width times height exceeds this are refused unread.
+// Decoded bitmaps (at the size they are decoded at) of more pixels than this are refused.
 constexpr std::int64_t kMaxDecodedPixels = kMaxPicturePixels;
+
+// Why a picture file gave no picture.
+enum class PictureFailure {
+    None,
+    Unreadable,   // missing, not a plain file, or could not be read
+    NotAPicture,  // not BMP, GIF, JPEG or PNG, whatever its name says
+    Damaged,      // cut short, corrupt, or a header that lies about the size
+    TooLarge,     // over a bound on the file, the decoded bitmap or the decoder's work
+};
 
 // Starting and stopping the decoder library; the caller serialises them.
 bool StartImageDecoder();
@@ -44,10 +53,26 @@ void StopImageDecoder();
 
 // Opens only a plain file, without blocking, and refuses one that InspectPicture
 // refuses (not one of the four formats whatever its name says, damaged, over a bound)
-// or that claims more than maxPixels pixels; a damaged or cut file is an error.
-// 0 on success; non-zero leaves nothing allocated through target but what target
-// frees itself.
-int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target);
+// or whose decoded bitmap would hold more than maxPixels pixels; a damaged or cut file
+// is an error. None on success; otherwise nothing is left allocated through target but
+// what target frees itself.
+PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target);
+
+// What InspectPicture's verdict means for the caller.
+inline PictureFailure FailureOf(PictureVerdict verdict)
+{
+    switch (verdict) {
+    case PictureVerdict::Accepted:
+        return PictureFailure::None;
+    case PictureVerdict::Unknown:
+        return PictureFailure::NotAPicture;
+    case PictureVerdict::Damaged:
+        return PictureFailure::Damaged;
+    case PictureVerdict::TooLarge:
+        break;
+    }
+    return PictureFailure::TooLarge;
+}
 
 // The size a picture file's header claims; false when it is not a recognised picture.
 bool ProbeImageFile(const char* path, int* width, int* height);

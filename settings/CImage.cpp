@@ -57,6 +57,23 @@ bool Clip(int extent, int* start, int* length)
 
 }  // namespace
 
+const char* PictureFailureText(platform::PictureFailure failure)
+{
+    switch (failure) {
+    case platform::PictureFailure::Unreadable:
+        return "unreadable";
+    case platform::PictureFailure::NotAPicture:
+        return "not a picture format";
+    case platform::PictureFailure::Damaged:
+        return "damaged";
+    case platform::PictureFailure::TooLarge:
+        return "too large";
+    case platform::PictureFailure::None:
+        break;
+    }
+    return "could not be decoded";
+}
+
 CImage::CImage()
 {
     std::lock_guard<std::mutex> hold(decoderLock);
@@ -86,12 +103,18 @@ std::int32_t CImage::Load(const char* path)
         std::lock_guard<std::mutex> hold(decoderLock);
         if (!decoderStarted)
             decoderStarted = platform::StartImageDecoder();
-        if (!decoderStarted)
+        if (!decoderStarted) {
+            loadFailure_ = platform::PictureFailure::Unreadable;
             return kResultFailed;
+        }
     }
     HolderTarget target(this);
-    if (path == nullptr || platform::DecodeImageFile(path, platform::kMaxDecodedPixels, &target) != 0) {
+    const platform::PictureFailure failure = path == nullptr
+                                                 ? platform::PictureFailure::Unreadable
+                                                 : platform::DecodeImageFile(path, platform::kMaxDecodedPixels, &target);
+    if (failure != platform::PictureFailure::None) {
         Destroy();
+        loadFailure_ = failure;
         return kResultFailed;
     }
     if (!TurnUpright(target.Orientation())) {
@@ -196,6 +219,7 @@ void CImage::Destroy()
     width_ = height_ = bitsPerPixel_ = pitch_ = 0;
     isDibSection_ = hasAlpha_ = false;
     transparentColour_ = -1;
+    loadFailure_ = platform::PictureFailure::None;
 }
 
 void CImage::SetColorTable(int firstIndex, int count, const platform::PaletteColour* entries)

@@ -13,6 +13,9 @@ struct ImageRect {
     int height = 0;
 };
 
+// Why a picture is not shown, in words for the log.
+const char* PictureFailureText(platform::PictureFailure failure);
+
 // Holder of one picture as a device-independent bitmap: 8-bit indexed with its
 // colour table, 24-bit (blue, green, red) or 32-bit (blue, green, red, alpha or
 // unused) rows, each rounded up to 4 bytes. A positive height asks for a bottom-up
@@ -33,8 +36,9 @@ public:
     CImage& operator=(const CImage&) = delete;
 
     // Decodes a BMP, GIF, JPEG or PNG file into this (empty) holder. Non-zero on any
-    // failure, leaving the holder empty.
+    // failure, leaving the holder empty; LoadFailure then says why.
     std::int32_t Load(const char* path);
+    platform::PictureFailure LoadFailure() const { return loadFailure_; }
 
     // Turns the rows as a JPEG's recorded orientation (1 to 8) says, so that the picture
     // stands upright; 5 to 8 swap width and height. False when the memory for the turned
@@ -85,4 +89,5 @@ private:
     bool isDibSection_ = false;
     bool hasAlpha_ = false;
     int transparentColour_ = -1;
+    platform::PictureFailure loadFailure_ = platform::PictureFailure::None;
 };

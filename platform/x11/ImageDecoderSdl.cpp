@@ -137,7 +137,7 @@ void StopImageDecoder() {}
 bool ProbeImageFile(const char* path, int* width, int* height)
 {
     std::vector<std::uint8_t> bytes;
-    if (!ReadPictureFile(path, &bytes))
+    if (ReadPictureFile(path, &bytes) != PictureFailure::None)
         return false;
     PictureHeader header;
     const PictureVerdict verdict = InspectPicture(bytes.data(), bytes.size(), true, &header);
@@ -148,15 +148,19 @@ bool ProbeImageFile(const char* path, int* width, int* height)
     return true;
 }
 
-int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
+PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
 {
     std::vector<std::uint8_t> bytes;
-    if (!ReadPictureFile(path, &bytes))
-        return 1;
+    const PictureFailure read = ReadPictureFile(path, &bytes);
+    if (read != PictureFailure::None)
+        return read;
     PictureHeader header;
-    if (InspectPicture(bytes.data(), bytes.size(), true, &header) != PictureVerdict::Accepted ||
-        header.width * header.height > maxPixels)
-        return 1;
+    const PictureVerdict verdict = InspectPicture(bytes.data(), bytes.size(), true, &header);
+    if (verdict != PictureVerdict::Accepted)
+        return FailureOf(verdict);
+    if (ScaledSide(header.width, header.scaleDenominator) * ScaledSide(header.height, header.scaleDenominator) >
+        maxPixels)
+        return PictureFailure::TooLarge;
     bool decoded = false;
     switch (header.format) {
     case PictureFormat::Png:
@@ -175,7 +179,7 @@ int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* targ
     case PictureFormat::None:
         break;
     }
-    return decoded ? 0 : 1;
+    return decoded ? PictureFailure::None : PictureFailure::Damaged;
 }
 
 bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,

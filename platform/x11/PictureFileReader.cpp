@@ -8,18 +8,24 @@
 
 namespace platform {
 
-bool ReadPictureFile(const char* path, std::vector<std::uint8_t>* bytes)
+// Read, not mapped: a file cut short by another program while it is mapped would end the
+// saver with SIGBUS, and Linux has no way to keep a file from being cut while mapped.
+PictureFailure ReadPictureFile(const char* path, std::vector<std::uint8_t>* bytes)
 {
     bytes->clear();
     if (path == nullptr)
-        return false;
+        return PictureFailure::Unreadable;
     // Opening without blocking and then looking at what was opened leaves no moment in
     // which a pipe or a device swapped in for the file could make the open wait.
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return PictureFailure::Unreadable;
     struct stat status;
-    bool ok = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxPictureFileBytes;
+    bool ok = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (ok && status.st_size > kMaxPictureFileBytes) {
+        close(fd);
+        return PictureFailure::TooLarge;
+    }
     const int flags = ok ? fcntl(fd, F_GETFL) : -1;
     ok = ok && flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
     if (ok) {
@@ -41,7 +47,7 @@ bool ReadPictureFile(const char* path, std::vector<std::uint8_t>* bytes)
     close(fd);
     if (!ok)
         bytes->clear();
-    return ok;
+    return ok ? PictureFailure::None : PictureFailure::Unreadable;
 }
 
 }  // namespace platform

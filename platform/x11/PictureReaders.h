@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ImageDecoder.h"
+#include "platform/JpegReader.h"
 #include "platform/PictureFormat.h"
 
 // The format libraries, each fed a whole file from memory that InspectPicture has
@@ -12,11 +13,10 @@
 namespace platform {
 
 // The file's bytes, read from one descriptor opened without blocking and checked to be
-// a plain file no larger than kMaxPictureFileBytes. False for anything else.
-bool ReadPictureFile(const char* path, std::vector<std::uint8_t>* bytes);
+// a plain file no larger than kMaxPictureFileBytes. Why not, for anything else.
+PictureFailure ReadPictureFile(const char* path, std::vector<std::uint8_t>* bytes);
 
 bool ReadPng(const std::uint8_t* bytes, std::size_t size, const PictureHeader& header, DecodeTarget* target);
 bool ReadGif(const std::uint8_t* bytes, std::size_t size, const PictureHeader& header, DecodeTarget* target);
-bool ReadJpeg(const std::uint8_t* bytes, std::size_t size, const PictureHeader& header, DecodeTarget* target);
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/x11/PictureReaders.h"
+#include "platform/JpegReader.h"
 
 #include <csetjmp>
 #include <cstdio>  // before jpeglib.h, which needs FILE
@@ -40,6 +40,16 @@ void OnJpegProgress(j_common_ptr info)
         Fail(info);
 }
 
+// Every component's DC coefficients are whole: at an eighth of the size, all that is drawn.
+bool DcComplete(const jpeg_decompress_struct& info)
+{
+    for (int c = 0; c < info.num_components; ++c) {
+        if (info.coef_bits[c][0] != 0)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // JPEG through libjpeg itself, which can decode at 1/2, 1/4 or 1/8 of the size: the
@@ -74,7 +84,22 @@ bool ReadJpeg(const std::uint8_t* bytes, std::size_t size, const PictureHeader& 
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     info.scale_num = 1;
     info.scale_denom = static_cast<unsigned>(header.scaleDenominator);
+    // A progressive JPEG read at an eighth is drawn from its DC coefficients alone: the
+    // scans after the one that completes them are not decoded.
+    const bool dcOnly = jpeg_has_multiple_scans(&info) && info.progressive_mode && header.scaleDenominator == 8;
+    info.buffered_image = dcOnly ? TRUE : FALSE;
+    info.do_block_smoothing = FALSE;
     jpeg_start_decompress(&info);
+    if (dcOnly) {
+        for (;;) {
+            const int status = jpeg_consume_input(&info);
+            if (status == JPEG_REACHED_EOI || (status == JPEG_SCAN_COMPLETED && DcComplete(info)))
+                break;
+            if (status == JPEG_SUSPENDED)
+                Fail(reinterpret_cast<j_common_ptr>(&info));
+        }
+        jpeg_start_output(&info, info.input_scan_number);
+    }
     std::uint8_t* row = nullptr;
     int pitch = 0;
     const int width = static_cast<int>(info.output_width);
