@@ -62,10 +62,34 @@ void EventLog::Write(int level, const char* text)
 {
     if (file_ == nullptr)
         return;
-    std::fputs(PrefixFor(level), file_);
-    std::fputs(text, file_);
-    std::fputc('\n', file_);
+    // One call per record: loader threads write too, and stdio locks each call.
+    std::string record = PrefixFor(level);
+    record += text;
+    record += '\n';
+    std::fputs(record.c_str(), file_);
     std::fflush(file_);
+}
+
+void EventLog::WritePictureNotShown(const std::string& path, const char* reason)
+{
+    std::lock_guard<std::mutex> hold(picturesLock_);
+    if (!picturesNotShown_.insert(std::hash<std::string>()(path)).second)
+        return;
+    const std::size_t listed = picturesNotShown_.size();
+    if (listed > static_cast<std::size_t>(kMaxPictureNotices)) {
+        ++unlistedPictures_;
+        return;
+    }
+    Write(0, ("Picture is not shown (" + std::string(reason) + "): " + path).c_str());
+    if (listed == static_cast<std::size_t>(kMaxPictureNotices))
+        Write(0, "Further pictures that are not shown are counted, not listed");
+}
+
+void EventLog::WriteUnlistedPictureCount()
+{
+    std::lock_guard<std::mutex> hold(picturesLock_);
+    if (unlistedPictures_ > 0)
+        Write(0, (std::to_string(unlistedPictures_) + " more pictures were not shown").c_str());
 }
 
 void EventLog::WriteValue(int level, const char* format, double value)

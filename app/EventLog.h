@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <unordered_set>
 
 // A plain-text trace of the run beside the executable (or in the user's state folder
 // when the executable's folder cannot be written), truncated at every start, and the
@@ -25,6 +28,14 @@ public:
     const char* WriteError(int level, const char* text, const char* userText);
     const char* UserErrorText() const { return userText_; }
 
+    // A picture that is not shown leaves one notice per file and run, with its path and
+    // the reason; past kMaxPictureNotices files they are only counted, so a folder of
+    // thousands of bad files cannot grow the log without end. Any thread may call it.
+    static constexpr int kMaxPictureNotices = 100;
+    void WritePictureNotShown(const std::string& path, const char* reason);
+    // How many more files were not shown than were listed, when there were any.
+    void WriteUnlistedPictureCount();
+
     bool IsOpen() const { return file_ != nullptr; }
 
     // The executable's path with its extension replaced by ".log", or ".log" appended
@@ -36,4 +47,7 @@ private:
 
     std::FILE* file_ = nullptr;
     const char* userText_ = nullptr;
+    std::mutex picturesLock_;
+    std::unordered_set<std::size_t> picturesNotShown_;  // hashes of the paths
+    long unlistedPictures_ = 0;
 };

@@ -156,6 +156,7 @@ int RenderThreadMain(platform::WindowHandle window)
 
     TheEventLog.Write(0, "Start common uninstall");
     DestroyScene();
+    TheEventLog.WriteUnlistedPictureCount();
     if (state.hasGLContext)
         TheFrameFences.Release();
     if (state.hasGLContext)

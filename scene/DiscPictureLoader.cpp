@@ -5,6 +5,7 @@
 #include <mutex>
 #include <new>
 
+#include "app/ProcessObjects.h"
 #include "platform/Clock.h"
 #include "scene/TentacleCycle.h"
 
@@ -77,8 +78,10 @@ void DiscPictureLoader::WorkerMain(std::shared_ptr<Shared> shared)
         }
         bool painted = false;
         const bool stopping = shared->stopFlag != nullptr && shared->stopFlag->load(std::memory_order_relaxed) != 0;
-        if (!stopping && shared->decoder(path.c_str(), &picture) && picture.GetWidth() > 0 &&
-            picture.GetHeight() > 0) {
+        const bool decoded = !stopping && shared->decoder(path.c_str(), &picture);
+        if (!stopping && !decoded)
+            TheEventLog.WritePictureNotShown(path, PictureFailureText(picture.LoadFailure()));
+        if (decoded && picture.GetWidth() > 0 && picture.GetHeight() > 0) {
             std::unique_ptr<CImage>& canvas = shared->canvas;
             if (canvas == nullptr)
                 canvas.reset(new (std::nothrow) CImage());
@@ -118,7 +121,9 @@ DiscPictureLoader::Status DiscPictureLoader::Poll()
     if (status == Status::Busy && platform::TickCount() - requestTick_ > timeLimitMs_) {
         // If the decode ever returns, its thread ends instead of waiting for work.
         shared_->quit = true;
+        const std::string path = shared_->path;
         lock.unlock();
+        TheEventLog.WritePictureNotShown(path, "too slow to decode");
         Abandon();
         return Status::Failed;
     }

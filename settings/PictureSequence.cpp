@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "app/ProcessObjects.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "render/VectorMath.h"
@@ -75,8 +76,10 @@ CImage* PictureSequence::CurrentImage()
     if (imageValid_)
         return &image_;
     image_.Destroy();
-    if (image_.Load(files_[current_].c_str()) != CImage::kResultOk)
+    if (image_.Load(files_[current_].c_str()) != CImage::kResultOk) {
+        TheEventLog.WritePictureNotShown(files_[current_], PictureFailureText(image_.LoadFailure()));
         return nullptr;
+    }
     imageValid_ = true;
     return &image_;
 }

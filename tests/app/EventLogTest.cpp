@@ -32,6 +32,39 @@ TEST(EventLogTest, FirstUserTextWinsEvenWithoutAFile)
     EXPECT_EQ(log.UserErrorText(), kNoGl);
 }
 
+TEST(EventLogTest, APictureNotShownIsNoticedOncePerFileAndThousandsAreCounted)
+{
+    const std::string path = MakeTestFolder("EventLogPictures") + "/saver.log";
+    EventLog log(path);
+    // The loader comes back to a bad file on every pass over the collection.
+    for (int pass = 0; pass < 3; ++pass) {
+        log.WritePictureNotShown("/photos/cut.jpg", "damaged");
+        log.WritePictureNotShown("/photos/huge.png", "too large");
+    }
+    std::string text = ReadTextFile(path);
+    EXPECT_EQ(text,
+              "   Notify : Application has run\n"
+              "   Notify : Picture is not shown (damaged): /photos/cut.jpg\n"
+              "   Notify : Picture is not shown (too large): /photos/huge.png\n");
+    // A folder of 50,000 bad files: the log stops listing them and says how many more.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < 50000; ++i)
+            log.WritePictureNotShown("/photos/bad/" + std::to_string(i) + ".jpg", "not a picture format");
+    }
+    log.WriteUnlistedPictureCount();
+    text = ReadTextFile(path);
+    std::size_t records = 0;
+    for (char c : text)
+        records += c == '\n';
+    EXPECT_EQ(records, 1u + EventLog::kMaxPictureNotices + 2u);
+    EXPECT_NE(text.find("Picture is not shown (not a picture format): /photos/bad/97.jpg\n"), std::string::npos);
+    EXPECT_EQ(text.find("/photos/bad/98.jpg"), std::string::npos);
+    EXPECT_NE(text.find("   Notify : Further pictures that are not shown are counted, not listed\n"
+                        "   Notify : 49902 more pictures were not shown\n"),
+              std::string::npos)
+        << text.substr(text.size() - 200);
+}
+
 TEST(EventLogTest, LogPathReplacesOrAppendsTheExtension)
 {
     EXPECT_EQ(EventLog::LogPathFor("/opt/saver/zentharis.scr"), "/opt/saver/zentharis.log");
