@@ -90,4 +90,9 @@ echo "ended ${took_ms} ms after the key press, stderr $(wc -c < "$WORK/stderr") 
 ((took_ms <= 2000)) || fail "the saver took ${took_ms} ms to end"
 # The render thread tore down by itself: closing did not have to be cut short.
 expect_log_ends_properly
+# The files tried by the second disc that gave nothing are named in the log once, with why.
+for expected in "damaged): $pictures/png-cut-inside-text-chunk.png" "unreadable): $pictures/a fifo in the folder.png"; do
+  count="$(grep -cxF -- "   Notify : Picture is not shown ($expected" "$LOG" || true)"
+  [[ "$count" == 1 ]] || fail "the log names \"$expected\" $count times: $(grep -F 'is not shown' "$LOG" | head -n 20)"
+done
 echo PASS

@@ -157,6 +157,33 @@ TEST_F(TentaclesXvfb, ShowsPhotosStoredOnTheirSideUpright)
     }
 }
 
+// A 200-megapixel phone JPEG (tools/make_large_jpegs: top left green, top right red,
+// bottom half blue) reaches the disc through the loader as the saver runs it.
+TEST_F(TentaclesXvfb, ShowsA200MegapixelJpegUprightAndNotMirrored)
+{
+    const GLTestContext& gl = *context;
+    const std::string path = std::string(ZEN_BUILD_DIR) + "/large-jpegs/200mp-baseline.jpg";
+    std::srand(11);
+    TentaclesHolder tentacles({{path, PictureEntry::Kind::File}}, nullptr);
+    ASSERT_TRUE(tentacles.IsReady());
+    tentacles.SetWaitForPictures(true);
+    ASSERT_TRUE(AdvanceTo(&tentacles, TentacleCycle::Showing, 200));
+    const std::vector<unsigned char> rows = gl.ReadBack();
+    const auto& disc = tentacles.Disc();
+    const Vector3 centre = disc[0].position;
+    const Vector3 right = (disc[1].position - centre) * 0.2;
+    const Vector3 up = (disc[11].position - centre) * 0.2;
+    const Rgb topLeft = PixelAt(rows, gl, centre + up * 1.5 - right * 1.5);
+    const Rgb topRight = PixelAt(rows, gl, centre + up * 1.5 + right * 1.5);
+    const Rgb bottom = PixelAt(rows, gl, centre - up * 1.5);
+    EXPECT_GT(topLeft.g, 150);
+    EXPECT_LT(topLeft.r, 80);
+    EXPECT_GT(topRight.r, 150);
+    EXPECT_LT(topRight.g, 80);
+    EXPECT_GT(bottom.b, 150);
+    EXPECT_LT(bottom.r + bottom.g, 160);
+}
+
 TEST_F(TentaclesXvfb, ScreenshotsWithTheSamplePictures)
 {
     const GLTestContext& gl = *context;

@@ -1,0 +1,119 @@
+// Writes the large JPEGs of the decoder's checks and benchmarks into FOLDER: camera and
+// phone sizes (48, 61, 102 and 200 megapixels), each baseline and progressive, and a
+// 200-megapixel JPEG of over 100 MB. Each is the same picture, the top left quarter
+// green, the top right red, the bottom half blue, so a check can tell a turned or
+// mirrored picture by where its colours sit. The 100 MB one carries grain, as a sensor's
+// noise does, to reach that size. Written row by row: no whole bitmap is ever held.
+//
+//   make_large_jpegs FOLDER
+//
+// A folder already holding this version's complete set is left as it is.
+#include <cstdio>  // before jpeglib.h, which needs FILE
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Written last: a folder holding it holds every file of this version.
+const char kStamp[] = ".complete-4";
+
+struct LargeJpeg {
+    const char* name;
+    int width;
+    int height;
+    bool progressive;
+    int grain;  // the amplitude of the noise over the colours, 0 for none
+    int quality;
+};
+
+const LargeJpeg kLargeJpegs[] = {
+    {"48mp-baseline.jpg", 8000, 6000, false, 0, 90},
+    {"48mp-progressive.jpg", 8000, 6000, true, 0, 90},
+    {"61mp-baseline.jpg", 9504, 6336, false, 0, 90},
+    {"61mp-progressive.jpg", 9504, 6336, true, 0, 90},
+    {"102mp-baseline.jpg", 11648, 8736, false, 0, 90},
+    {"102mp-progressive.jpg", 11648, 8736, true, 0, 90},
+    {"200mp-baseline.jpg", 16320, 12240, false, 0, 90},
+    {"200mp-progressive.jpg", 16320, 12240, true, 0, 90},
+    {"200mp-100mb.jpg", 16320, 12240, false, 16, 96},
+};
+
+bool Write(const std::string& path, const LargeJpeg& picture)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, out);
+    info.image_width = static_cast<JDIMENSION>(picture.width);
+    info.image_height = static_cast<JDIMENSION>(picture.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, picture.quality, TRUE);
+    if (picture.progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
+    unsigned grain = 2463534242u;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const bool top = y < picture.height / 2;
+            const bool left = x < picture.width / 2;
+            const int colour[3] = {top && !left ? 255 : 0, top && left ? 255 : 0, top ? 0 : 255};
+            for (int c = 0; c < 3; ++c) {
+                int value = colour[c];
+                if (picture.grain > 0) {
+                    grain ^= grain << 13;
+                    grain ^= grain >> 17;
+                    grain ^= grain << 5;
+                    value += static_cast<int>(grain % (2u * picture.grain + 1)) - picture.grain;
+                }
+                row[x * 3 + c] = static_cast<unsigned char>(value < 0 ? 0 : value > 255 ? 255 : value);
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(out) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: make_large_jpegs FOLDER\n";
+        return 2;
+    }
+    const std::string folder = argv[1];
+    if (std::ifstream(folder + "/" + kStamp).good())
+        return 0;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    // Each file is written under a name of its own and then renamed: a check that
+    // starts meanwhile, or a second build's run, never reads half a picture.
+    for (const LargeJpeg& picture : kLargeJpegs) {
+        const std::string path = folder + "/" + picture.name;
+        const std::string partial = path + ".partial-" + std::to_string(std::random_device()());
+        if (!Write(partial, picture) || std::rename(partial.c_str(), path.c_str()) != 0) {
+            std::cerr << "make_large_jpegs: cannot write " << folder << "/" << picture.name << "\n";
+            return 1;
+        }
+    }
+    std::ofstream(folder + "/" + kStamp) << "done\n";
+    return 0;
+}
