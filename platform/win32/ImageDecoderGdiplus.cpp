@@ -8,8 +8,11 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <vector>
 
+#include "platform/BlockReduction.h"
 #include "platform/ExifOrientation.h"
+#include "platform/JpegReader.h"
 #include "platform/win32/WidePathWin32.h"
 
 namespace platform {
@@ -47,61 +50,64 @@ void GiveBackContext(HDC context)
     DeleteDC(context);
 }
 
-// The whole file in movable global memory, ready to become a stream: read through one
-// handle that is checked to be a file on a disk no larger than kMaxPictureFileBytes.
-// Null for anything else.
-HGLOBAL ReadPictureFile(const char* path, std::size_t* size)
-{
-    if (path == nullptr)
-        return nullptr;
-    const std::wstring wide = win32::WidePath(path);
-    if (wide.empty())
-        return nullptr;
-    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    LARGE_INTEGER length = {};
-    HGLOBAL memory = nullptr;
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
-        length.QuadPart <= kMaxPictureFileBytes)
-        memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(length.QuadPart));
-    bool complete = false;
-    if (memory != nullptr) {
-        auto* bytes = static_cast<std::uint8_t*>(GlobalLock(memory));
-        const DWORD wanted = static_cast<DWORD>(length.QuadPart);
-        DWORD done = 0;
-        // A file that grows meanwhile is read only as far as it reached when opened.
-        while (bytes != nullptr && done < wanted) {
-            DWORD got = 0;
-            if (!ReadFile(file, bytes + done, wanted - done, &got, nullptr) || got == 0)
-                break;
-            done += got;
+// A picture file mapped read-only, through one handle checked to be a file on a disk
+// no larger than kMaxPictureFileBytes: its bytes are inspected and decoded where they
+// lie, with no copy of a large file. Windows refuses to cut a file short while a view of
+// it is mapped, so the view stays readable to its end.
+class MappedPictureFile {
+public:
+    explicit MappedPictureFile(const char* path)
+    {
+        const std::wstring wide = path != nullptr ? win32::WidePath(path) : std::wstring();
+        if (wide.empty())
+            return;
+        file_ = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        LARGE_INTEGER length = {};
+        if (file_ == INVALID_HANDLE_VALUE || GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &length))
+            return;
+        if (length.QuadPart > kMaxPictureFileBytes) {
+            failure_ = PictureFailure::TooLarge;
+            return;
         }
-        complete = bytes != nullptr && done == wanted;
-        if (bytes != nullptr)
-            GlobalUnlock(memory);
-        *size = done;
+        if (length.QuadPart == 0) {
+            failure_ = PictureFailure::NotAPicture;  // nothing can be mapped, and nothing is a picture
+            return;
+        }
+        // The size as it was when opened, whatever the file does meanwhile.
+        mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (mapping_ != nullptr)
+            view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(length.QuadPart));
+        if (view_ == nullptr)
+            return;
+        size_ = static_cast<std::size_t>(length.QuadPart);
+        failure_ = PictureFailure::None;
     }
-    CloseHandle(file);
-    if (!complete && memory != nullptr) {
-        GlobalFree(memory);
-        memory = nullptr;
-    }
-    return memory;
-}
 
-// InspectPicture on the file held in memory.
-PictureVerdict Inspect(HGLOBAL memory, std::size_t size, PictureHeader* header)
-{
-    const auto* bytes = static_cast<const std::uint8_t*>(GlobalLock(memory));
-    if (bytes == nullptr)
-        return PictureVerdict::Damaged;
-    // GDI+ decodes every picture at its full size, so the bounds apply to that size.
-    const PictureVerdict verdict = InspectPicture(bytes, size, false, header);
-    GlobalUnlock(memory);
-    return verdict;
-}
+    ~MappedPictureFile()
+    {
+        if (view_ != nullptr)
+            UnmapViewOfFile(view_);
+        if (mapping_ != nullptr)
+            CloseHandle(mapping_);
+        if (file_ != INVALID_HANDLE_VALUE)
+            CloseHandle(file_);
+    }
+
+    MappedPictureFile(const MappedPictureFile&) = delete;
+    MappedPictureFile& operator=(const MappedPictureFile&) = delete;
+
+    PictureFailure Failure() const { return failure_; }
+    const std::uint8_t* Bytes() const { return static_cast<const std::uint8_t*>(view_); }
+    std::size_t Size() const { return size_; }
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    HANDLE mapping_ = nullptr;
+    const void* view_ = nullptr;
+    std::size_t size_ = 0;
+    PictureFailure failure_ = PictureFailure::Unreadable;
+};
 
 // A 24-bit top-down DIB section selected into a cached memory context.
 class SelectedDib {
@@ -213,15 +219,17 @@ bool CopyPalette(GpBitmap* bitmap, DecodeTarget* target)
 
 // 8-bit indexed pictures stay indexed, 24-bit ones keep their depth, pictures with an
 // alpha channel become 32 bits with alpha, everything else 32 bits with the fourth byte 0.
-int ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* target)
+PictureFailure ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* target)
 {
     PixelFormat format = 0;
     UINT width = 0;
     UINT height = 0;
     if (GdipGetImagePixelFormat(bitmap, &format) != Ok || GdipGetImageWidth(bitmap, &width) != Ok ||
         GdipGetImageHeight(bitmap, &height) != Ok || width == 0 || height == 0 || width > 0x7FFFFFFF / 4 ||
-        height > 0x7FFFFFFF || static_cast<std::int64_t>(width) * height > maxPixels)
-        return 1;
+        height > 0x7FFFFFFF)
+        return PictureFailure::Damaged;
+    if (static_cast<std::int64_t>(width) * height > maxPixels)
+        return PictureFailure::TooLarge;
     PixelFormat wanted = PixelFormat32bppRGB;
     int bitsPerPixel = 32;
     const bool hasAlpha = (format & PixelFormatAlpha) != 0;
@@ -238,21 +246,21 @@ int ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* ta
     // GDI+ may widen what the file holds (run lengths to 32 bits): the bound is the portable one.
     const std::int64_t rowBytes = ((static_cast<std::int64_t>(bitsPerPixel) * width + 31) / 32) * 4;
     if (rowBytes * height > kMaxDecodedBytes)
-        return 1;
+        return PictureFailure::TooLarge;
     std::uint8_t* row = nullptr;
     int pitch = 0;
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
     if (!target->Allocate(w, h, bitsPerPixel, hasAlpha, &row, &pitch))
-        return 1;
+        return PictureFailure::Damaged;
     if (bitsPerPixel == 8 && !CopyPalette(bitmap, target))
-        return 1;
+        return PictureFailure::Damaged;
     if (wanted != PixelFormat8bppIndexed && (wanted & PixelFormatIndexed) != 0) {
         // 1 and 4 bits a pixel become one byte a pixel, the colour table unchanged.
         if (!WidenIndexedRows(bitmap, w, h, wanted, row, pitch))
-            return 1;
+            return PictureFailure::Damaged;
     } else if (!CopyRows(bitmap, w, h, wanted, w * (bitsPerPixel / 8), row, pitch)) {
-        return 1;
+        return PictureFailure::Damaged;
     }
     if (wanted == PixelFormat32bppRGB) {
         // GDI+ leaves the unused byte as it likes; the holder's rule is 0.
@@ -261,7 +269,7 @@ int ConvertIntoTarget(GpBitmap* bitmap, std::int64_t maxPixels, DecodeTarget* ta
                 row[x * 4 + 3] = 0;
         }
     }
-    return 0;
+    return PictureFailure::None;
 }
 
 }  // namespace
@@ -289,13 +297,11 @@ void StopImageDecoder()
 
 bool ProbeImageFile(const char* path, int* width, int* height)
 {
-    std::size_t size = 0;
-    const HGLOBAL memory = ReadPictureFile(path, &size);
-    if (memory == nullptr)
+    const MappedPictureFile file(path);
+    if (file.Failure() != PictureFailure::None)
         return false;
     PictureHeader header;
-    const PictureVerdict verdict = Inspect(memory, size, &header);
-    GlobalFree(memory);
+    const PictureVerdict verdict = InspectPicture(file.Bytes(), file.Size(), true, &header);
     if (verdict != PictureVerdict::Accepted && verdict != PictureVerdict::TooLarge)
         return false;
     *width = static_cast<int>(header.width < 0x7FFFFFFF ? header.width : 0x7FFFFFFF);
@@ -303,34 +309,42 @@ bool ProbeImageFile(const char* path, int* width, int* height)
     return true;
 }
 
-int DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
+PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
 {
-    std::size_t size = 0;
-    HGLOBAL memory = ReadPictureFile(path, &size);
-    if (memory == nullptr)
-        return 1;
+    const MappedPictureFile file(path);
+    if (file.Failure() != PictureFailure::None)
+        return file.Failure();
     // GDI+ also opens TIFF, icons and metafiles, whatever the file is called: only the
-    // four formats, within the bounds, ever reach it, and from the bytes inspected.
+    // four formats, within the bounds, ever reach a decoder, and from the bytes inspected.
     PictureHeader header;
-    if (Inspect(memory, size, &header) != PictureVerdict::Accepted || header.width * header.height > maxPixels) {
-        GlobalFree(memory);
-        return 1;
-    }
+    const PictureVerdict verdict = InspectPicture(file.Bytes(), file.Size(), true, &header);
+    if (verdict != PictureVerdict::Accepted)
+        return FailureOf(verdict);
+    if (ScaledSide(header.width, header.scaleDenominator) * ScaledSide(header.height, header.scaleDenominator) >
+        maxPixels)
+        return PictureFailure::TooLarge;
     if (header.format == PictureFormat::Jpeg) {
-        // GDI+ leaves the rows as stored.
-        const void* bytes = GlobalLock(memory);
-        if (bytes != nullptr) {
-            target->SetOrientation(ReadJpegOrientation(static_cast<const std::uint8_t*>(bytes), size));
-            GlobalUnlock(memory);
-        }
+        target->SetOrientation(ReadJpegOrientation(file.Bytes(), file.Size()));
+        return ReadJpeg(file.Bytes(), file.Size(), header, target) ? PictureFailure::None : PictureFailure::Damaged;
     }
+
+    // GDI+ takes the other formats from a stream on a copy in movable global memory.
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, file.Size());
+    void* copy = memory != nullptr ? GlobalLock(memory) : nullptr;
+    if (copy == nullptr) {
+        if (memory != nullptr)
+            GlobalFree(memory);
+        return PictureFailure::TooLarge;
+    }
+    std::memcpy(copy, file.Bytes(), file.Size());
+    GlobalUnlock(memory);
     IStream* stream = nullptr;
     if (CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
         GlobalFree(memory);
-        return 1;
+        return PictureFailure::Damaged;
     }
     GpBitmap* bitmap = nullptr;
-    int result = 1;
+    PictureFailure result = PictureFailure::Damaged;
     if (GdipCreateBitmapFromStream(stream, &bitmap) == Ok && bitmap != nullptr)
         result = ConvertIntoTarget(bitmap, maxPixels, target);
     if (bitmap != nullptr)
@@ -344,6 +358,17 @@ bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth
 {
     if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
         return false;
+    // Shrinking by two or more: whole blocks first, as on Linux, so that the halftone
+    // stretch (which takes over a second for a 3-megapixel picture under Wine) only
+    // finishes a reduction of less than two.
+    const int width = BlockReducedSide(sourceWidth, targetWidth);
+    const int height = BlockReducedSide(sourceHeight, targetHeight);
+    if (width != sourceWidth || height != sourceHeight) {
+        std::vector<std::uint8_t> reduced;
+        ReduceByBlocks(source, sourceStride, sourceWidth, sourceHeight, width, height, &reduced);
+        return ResampleBgr24(reduced.data(), width * 3, width, height, target, targetStride, targetWidth,
+                             targetHeight);
+    }
     SelectedDib from(sourceWidth, sourceHeight);
     SelectedDib to(targetWidth, targetHeight);
     if (!from.Ready() || !to.Ready())

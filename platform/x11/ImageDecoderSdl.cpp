@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/BlockReduction.h"
 #include "platform/ExifOrientation.h"
 #include "platform/PictureFormat.h"
 #include "platform/x11/PictureReaders.h"
@@ -89,45 +90,6 @@ bool ReadBmp(const std::uint8_t* bytes, std::size_t size, const PictureHeader& h
     return copied;
 }
 
-// Exact area averaging over whole blocks of pixels, block i of an axis spanning
-// [i * s / m, (i + 1) * s / m): a fast first stage when a picture shrinks a lot.
-bool ReduceByBlocks(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
-                    int width, int height, std::vector<std::uint8_t>* out)
-{
-    std::vector<int> columnStart(static_cast<std::size_t>(width) + 1);
-    for (int i = 0; i <= width; ++i)
-        columnStart[i] = static_cast<int>(static_cast<std::int64_t>(i) * sourceWidth / width);
-    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * 3);
-    out->resize(static_cast<std::size_t>(width) * height * 3);
-    for (int j = 0; j < height; ++j) {
-        const int rowStart = static_cast<int>(static_cast<std::int64_t>(j) * sourceHeight / height);
-        const int rowEnd = static_cast<int>(static_cast<std::int64_t>(j + 1) * sourceHeight / height);
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int y = rowStart; y < rowEnd; ++y) {
-            const std::uint8_t* row = source + static_cast<std::ptrdiff_t>(y) * sourceStride;
-            for (int i = 0; i < width; ++i) {
-                std::uint32_t blue = 0, green = 0, red = 0;
-                for (const std::uint8_t* p = row + columnStart[i] * 3; p < row + columnStart[i + 1] * 3; p += 3) {
-                    blue += p[0];
-                    green += p[1];
-                    red += p[2];
-                }
-                sums[i * 3] += blue;
-                sums[i * 3 + 1] += green;
-                sums[i * 3 + 2] += red;
-            }
-        }
-        std::uint8_t* target = out->data() + static_cast<std::size_t>(j) * width * 3;
-        for (int i = 0; i < width; ++i) {
-            const std::uint64_t count =
-                static_cast<std::uint64_t>(columnStart[i + 1] - columnStart[i]) * (rowEnd - rowStart);
-            for (int c = 0; c < 3; ++c)
-                target[i * 3 + c] = static_cast<std::uint8_t>((sums[i * 3 + c] + count / 2) / count);
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 bool StartImageDecoder() { return true; }
@@ -189,12 +151,10 @@ bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth
         return false;
     // Shrinking by two or more: whole blocks first, so the filter below only finishes a
     // reduction of less than two (the same area average, far fewer samples to weigh).
-    const int blockWidth = sourceWidth / targetWidth > 1 ? sourceWidth / targetWidth : 1;
-    const int blockHeight = sourceHeight / targetHeight > 1 ? sourceHeight / targetHeight : 1;
-    if (blockWidth > 1 || blockHeight > 1) {
+    const int width = BlockReducedSide(sourceWidth, targetWidth);
+    const int height = BlockReducedSide(sourceHeight, targetHeight);
+    if (width != sourceWidth || height != sourceHeight) {
         std::vector<std::uint8_t> reduced;
-        const int width = sourceWidth / blockWidth;
-        const int height = sourceHeight / blockHeight;
         ReduceByBlocks(source, sourceStride, sourceWidth, sourceHeight, width, height, &reduced);
         return ResampleBgr24(reduced.data(), width * 3, width, height, target, targetStride, targetWidth,
                              targetHeight);

@@ -90,7 +90,7 @@ TEST_F(ImageDecoderGdiplus, TrueColourBmpIsCopiedRowByRowTopRowFirst)
         return static_cast<std::uint32_t>((x * 40) << 16 | (y * 90) << 8 | 7);
     }));
     Target target;
-    ASSERT_EQ(platform::DecodeImageFile(path.c_str(), platform::kMaxDecodedPixels, &target), 0);
+    ASSERT_EQ(platform::DecodeImageFile(path.c_str(), platform::kMaxDecodedPixels, &target), platform::PictureFailure::None);
     ASSERT_EQ(target.bitsPerPixel, 24);
     EXPECT_FALSE(target.hasAlpha);
     ASSERT_EQ(target.width, 5);
@@ -114,7 +114,7 @@ TEST_F(ImageDecoderGdiplus, IndexedBmpStaysIndexedWithItsColourTable)
     const std::string folder = MakeTestFolder("ImageDecoderGdiplusIndexed");
     const std::string path = Write(folder, "four.bmp", MakeIndexedBmp(6, 4));
     Target target;
-    ASSERT_EQ(platform::DecodeImageFile(path.c_str(), platform::kMaxDecodedPixels, &target), 0);
+    ASSERT_EQ(platform::DecodeImageFile(path.c_str(), platform::kMaxDecodedPixels, &target), platform::PictureFailure::None);
     ASSERT_EQ(target.bitsPerPixel, 8);
     ASSERT_GE(target.colours.size(), 4u);
     EXPECT_EQ(target.colours[1].red, 0xFF);
@@ -129,22 +129,23 @@ TEST_F(ImageDecoderGdiplus, IndexedBmpStaysIndexedWithItsColourTable)
     }
 }
 
-TEST_F(ImageDecoderGdiplus, OtherFormatsVastClaimsAndMissingFilesNeverReachTheDecoder)
+TEST_F(ImageDecoderGdiplus, OtherFormatsVastClaimsAndMissingFilesNeverReachTheDecoderAndSayWhy)
 {
+    using platform::PictureFailure;
     const std::string folder = MakeTestFolder("ImageDecoderGdiplusRefused");
     Target target;
+    auto decode = [&](const std::string& path) {
+        return platform::DecodeImageFile(path.c_str(), platform::kMaxDecodedPixels, &target);
+    };
     // GDI+ would open a TIFF whatever it is called.
-    const std::string tiff = Write(folder, "tiff.jpg", std::string("II*\0\x08\0\0\0\0\0", 10));
-    EXPECT_NE(platform::DecodeImageFile(tiff.c_str(), platform::kMaxDecodedPixels, &target), 0);
+    EXPECT_EQ(decode(Write(folder, "tiff.jpg", std::string("II*\0\x08\0\0\0\0\0", 10))), PictureFailure::NotAPicture);
     std::string vast = MakeBmp(2, 2, [](int, int) { return 0u; });
     vast[18] = vast[22] = char(0x60);  // 60000 = 0xEA60 on each side
     vast[19] = vast[23] = char(0xEA);
-    const std::string bomb = Write(folder, "vast.bmp", vast);
-    EXPECT_NE(platform::DecodeImageFile(bomb.c_str(), platform::kMaxDecodedPixels, &target), 0);
-    const std::string empty = Write(folder, "empty.png", "");
-    EXPECT_NE(platform::DecodeImageFile(empty.c_str(), platform::kMaxDecodedPixels, &target), 0);
-    EXPECT_NE(platform::DecodeImageFile((folder + "\\missing.png").c_str(), platform::kMaxDecodedPixels, &target), 0);
-    EXPECT_NE(platform::DecodeImageFile(folder.c_str(), platform::kMaxDecodedPixels, &target), 0);
+    EXPECT_EQ(decode(Write(folder, "vast.bmp", vast)), PictureFailure::TooLarge);
+    EXPECT_EQ(decode(Write(folder, "empty.png", "")), PictureFailure::NotAPicture);
+    EXPECT_EQ(decode(folder + "\\missing.png"), PictureFailure::Unreadable);
+    EXPECT_EQ(decode(folder), PictureFailure::Unreadable);
     EXPECT_EQ(target.width, 0);
 }
 

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Fetches GLEW's source from Debian's own source package into DEST (for the Windows
-# build, which links GLEW statically). The deb-src entries are copied from the
-# configured binary sources into a private apt state, so nothing on the machine
-# changes and no root is needed. Quick when DEST already holds the source.
+# Fetches a library's source from Debian's own source package into DEST, for the
+# Windows build, which links GLEW and libjpeg-turbo statically. The deb-src entries are
+# copied from the configured binary sources into a private apt state, so nothing on the
+# machine changes and no root is needed. Quick when DEST already holds MARKER (a file
+# the source must have, relative to its top folder).
 set -euo pipefail
-dest=${1:?usage: fetch-glew-source.sh DEST}
-[[ -f "$dest/src/glew.c" && -f "$dest/include/GL/glew.h" ]] && exit 0
+usage="usage: fetch-debian-source.sh PACKAGE DEST MARKER"
+package=${1:?$usage}
+dest=${2:?$usage}
+marker=${3:?$usage}
+[[ -f "$dest/$marker" ]] && exit 0
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,14 +35,14 @@ apt_options=(
   -o "APT::Sandbox::User=root"  # a private folder the download user cannot enter
 )
 apt-get "${apt_options[@]}" -qq update
-(cd "$work/download" && apt-get "${apt_options[@]}" -qq source --download-only glew)
+(cd "$work/download" && apt-get "${apt_options[@]}" -qq source --download-only "$package")
 
-orig=$(ls "$work"/download/glew_*.orig.tar.* | head -n 1)
+orig=$(ls "$work"/download/"${package}"_*.orig.tar.* | head -n 1)
 mkdir -p "$work/unpacked"
 tar -xf "$orig" -C "$work/unpacked"
 top=$(find "$work/unpacked" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-[[ -f "$top/src/glew.c" ]] || { echo "fetch-glew-source: no src/glew.c in $orig" >&2; exit 1; }
+[[ -f "$top/$marker" ]] || { echo "fetch-debian-source: no $marker in $orig" >&2; exit 1; }
 rm -rf "$dest"
 mkdir -p "$(dirname "$dest")"
 cp -r "$top" "$dest"
-echo "GLEW source from $(basename "$orig") in $dest"
+echo "$package source from $(basename "$orig") in $dest"
