@@ -132,6 +132,11 @@ target_link_libraries(zentharis PRIVATE zentharis_core zentharis_process_objects
 target_link_options(zentharis PRIVATE -municode)
 set_target_properties(zentharis PROPERTIES SUFFIX ".scr")
 
+# The large-picture benchmark, run under Wine by bench/large-pictures.sh.
+add_executable(LargePictureDecode bench/LargePictureDecode.cpp bench/win32/PeakMemoryWin32.cpp)
+target_include_directories(LargePictureDecode PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(LargePictureDecode PRIVATE zentharis_core zentharis_process_objects psapi)
+
 enable_testing()
 # The unit tests, cross-built, under Wine.
 add_subdirectory(tests)
