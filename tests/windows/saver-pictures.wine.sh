@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# zentharis.scr /s under Wine with a picture collection: the tentacle's disc shows the
-# picture, upright and not mirrored, within 60 s (about 32 s on a quiet machine; some of
+# zentharis.scr /s under Wine with a picture collection: the tentacle's disc shows a
+# 200-megapixel phone JPEG (decoded at an eighth), upright and not mirrored, within 60 s (about 32 s on a quiet machine; some of
 # the tentacle's steps count frames, so a starved machine is allowed 90 s); then a collection of broken and hostile
 # files beside one good picture neither crashes nor stalls the saver, and a key ends it.
 set -euo pipefail
@@ -54,8 +54,12 @@ capture_screens() {
   done
 }
 
-# 1. The picture on the disc.
-settings_write 0 1 "2$(windows_path "$WORK/pictures/quarters.bmp")"
+# 1. The picture on the disc: the native generator's 200-megapixel JPEG, laid out as
+# quarters.bmp is.
+large="${ZEN_NATIVE_BUILD_DIR:?}/large-jpegs/200mp-baseline.jpg"
+[[ -f "$large" ]] || fail "no $large (the LargeJpegs fixture makes it)"
+cp "$large" "$WORK/pictures/phone.jpg"
+settings_write 0 1 "2$(windows_path "$WORK/pictures/phone.jpg")"
 start=$SECONDS
 start_saver /s
 wait_for_window "Screen Saver" 30 > /dev/null || fail "no saver window"
