@@ -67,21 +67,28 @@ TEST(LargePictures, CameraAndPhoneJpegsReachTheDiscUprightAtAReducedScale)
         EXPECT_EQ(width, c.width) << c.name;
         EXPECT_EQ(height, c.height) << c.name;
 
-        // An eighth of each side still covers the disc at these sizes.
-        CImage picture;
-        ASSERT_EQ(picture.Load(path.c_str()), CImage::kResultOk) << c.name << ": " << PictureFailureText(picture.LoadFailure());
-        EXPECT_EQ(picture.GetWidth(), (c.width + 7) / 8) << c.name;
-        EXPECT_EQ(picture.GetHeight(), (c.height + 7) / 8) << c.name;
-        EXPECT_GE(picture.GetHeight(), platform::kReducedSizeFloor) << c.name;
-        ExpectQuarters(picture, {0, 0, picture.GetWidth(), picture.GetHeight()}, std::string(c.name) + " decoded");
-        picture.Destroy();
-
-        // The disc's own path: a loader thread and the canvas it paints. Its time limit is
-        // the saver's business, measured by bench/large-pictures.sh on a quiet machine; this
-        // machine may be shared.
-        DiscPictureLoader loader(nullptr, 30000);
+        // The disc's own path: a loader thread and the canvas it paints, the decoded
+        // picture looked at on the way. The loader's time limit is the saver's business,
+        // measured by bench/large-pictures.sh on a quiet machine; this one may be shared.
+        int decodedWidth = 0;
+        int decodedHeight = 0;
+        platform::PictureFailure failure = platform::PictureFailure::None;
+        DiscPictureLoader loader(nullptr, 30000, [&](const char* file, CImage* picture) {
+            const bool decoded = picture->Load(file) == CImage::kResultOk;
+            failure = picture->LoadFailure();
+            decodedWidth = picture->GetWidth();
+            decodedHeight = picture->GetHeight();
+            if (decoded)
+                ExpectQuarters(*picture, {0, 0, decodedWidth, decodedHeight}, std::string(c.name) + " decoded");
+            return decoded;
+        });
         ASSERT_TRUE(loader.Request(path));
-        ASSERT_EQ(loader.WaitForResult(), DiscPictureLoader::Status::Painted) << c.name;
+        ASSERT_EQ(loader.WaitForResult(), DiscPictureLoader::Status::Painted)
+            << c.name << ": " << PictureFailureText(failure);
+        // An eighth of each side still covers the disc at these sizes.
+        EXPECT_EQ(decodedWidth, (c.width + 7) / 8) << c.name;
+        EXPECT_EQ(decodedHeight, (c.height + 7) / 8) << c.name;
+        EXPECT_GE(decodedHeight, platform::kReducedSizeFloor) << c.name;
         std::unique_ptr<CImage> canvas(new CImage());
         loader.TakeCanvas(&canvas);
         ASSERT_EQ(canvas->GetWidth(), TentacleCycle::kCanvasSize);
