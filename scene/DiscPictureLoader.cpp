@@ -30,6 +30,7 @@ struct DiscPictureLoader::Shared {
     std::unique_ptr<CImage> canvas;
     const std::atomic<int>* stopFlag = nullptr;
     Decoder decoder;
+    std::string slowPicture;
 };
 
 DiscPictureLoader::DiscPictureLoader(const std::atomic<int>* stopFlag, std::uint32_t timeLimitMs, Decoder decoder)
@@ -54,9 +55,10 @@ DiscPictureLoader::~DiscPictureLoader()
         worker_.join();
 }
 
-void DiscPictureLoader::StartWorker()
+void DiscPictureLoader::StartWorker(const std::string& slowPicture)
 {
     shared_ = std::make_shared<Shared>();
+    shared_->slowPicture = slowPicture;
     shared_->path.reserve(kPathReserve);
     shared_->stopFlag = stopFlag_;
     shared_->decoder = decoder_;
@@ -67,6 +69,8 @@ void DiscPictureLoader::WorkerMain(std::shared_ptr<Shared> shared)
 {
     CImage picture;
     std::string path;
+    if (!shared->slowPicture.empty())
+        TheEventLog.WritePictureNotShown(shared->slowPicture, "too slow to decode");
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(shared->mutex);
@@ -123,8 +127,7 @@ DiscPictureLoader::Status DiscPictureLoader::Poll()
         shared_->quit = true;
         const std::string path = shared_->path;
         lock.unlock();
-        TheEventLog.WritePictureNotShown(path, "too slow to decode");
-        Abandon();
+        Abandon(path);
         return Status::Failed;
     }
     if (status == Status::Failed)
@@ -152,9 +155,9 @@ void DiscPictureLoader::TakeCanvas(std::unique_ptr<CImage>* canvas)
     shared_->status = Status::Idle;
 }
 
-void DiscPictureLoader::Abandon()
+void DiscPictureLoader::Abandon(const std::string& slowPicture)
 {
     worker_.detach();
     ++abandoned_;
-    StartWorker();
+    StartWorker(slowPicture);
 }

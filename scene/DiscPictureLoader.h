@@ -48,8 +48,10 @@ public:
 private:
     struct Shared;
     static void WorkerMain(std::shared_ptr<Shared> shared);
-    void StartWorker();
-    void Abandon();
+    // slowPicture: the abandoned decode's file, which the new worker names in the log
+    // (the render thread writes no file).
+    void StartWorker(const std::string& slowPicture = std::string());
+    void Abandon(const std::string& slowPicture);
 
     const std::atomic<int>* stopFlag_;
     std::uint32_t timeLimitMs_;
