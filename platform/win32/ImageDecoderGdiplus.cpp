@@ -84,7 +84,10 @@ public:
         failure_ = PictureFailure::None;
     }
 
-    ~MappedPictureFile()
+    ~MappedPictureFile() { Close(); }
+
+    // While a handle is open the file cannot leave its folder: a deleted one stays listed.
+    void Close()
     {
         if (view_ != nullptr)
             UnmapViewOfFile(view_);
@@ -92,6 +95,10 @@ public:
             CloseHandle(mapping_);
         if (file_ != INVALID_HANDLE_VALUE)
             CloseHandle(file_);
+        view_ = nullptr;
+        mapping_ = nullptr;
+        file_ = INVALID_HANDLE_VALUE;
+        size_ = 0;
     }
 
     MappedPictureFile(const MappedPictureFile&) = delete;
@@ -311,7 +318,7 @@ bool ProbeImageFile(const char* path, int* width, int* height)
 
 PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeTarget* target)
 {
-    const MappedPictureFile file(path);
+    MappedPictureFile file(path);
     if (file.Failure() != PictureFailure::None)
         return file.Failure();
     // GDI+ also opens TIFF, icons and metafiles, whatever the file is called: only the
@@ -338,6 +345,7 @@ PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeT
     }
     std::memcpy(copy, file.Bytes(), file.Size());
     GlobalUnlock(memory);
+    file.Close();
     IStream* stream = nullptr;
     if (CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
         GlobalFree(memory);
