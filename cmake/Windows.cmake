@@ -46,10 +46,17 @@ if(NOT jpeg_fetched EQUAL 0)
   message(FATAL_ERROR "libjpeg-turbo's source could not be fetched (scripts/fetch-debian-source.sh).")
 endif()
 include(ExternalProject)
+# A toolchain file given relative to the source folder (as test.sh gives it) means
+# nothing to a project configured elsewhere.
+if(EXISTS ${CMAKE_BINARY_DIR}/${CMAKE_TOOLCHAIN_FILE})
+  get_filename_component(ZEN_TOOLCHAIN_FILE ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${CMAKE_BINARY_DIR})
+else()
+  get_filename_component(ZEN_TOOLCHAIN_FILE ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+endif()
 ExternalProject_Add(zentharis_jpeg_build
   SOURCE_DIR ${ZEN_JPEG_SOURCE_DIR}
   BINARY_DIR ${ZEN_JPEG_BUILD_DIR}
-  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${ZEN_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_INSTALL_PREFIX=${ZEN_JPEG_BUILD_DIR}/unused -DENABLE_SHARED=OFF -DWITH_SIMD=OFF
     -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
   # Its own make, not a child of ours: the library alone, one file at a time.
