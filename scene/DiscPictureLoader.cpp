@@ -83,6 +83,13 @@ void DiscPictureLoader::WorkerMain(std::shared_ptr<Shared> shared)
         bool painted = false;
         const bool stopping = shared->stopFlag != nullptr && shared->stopFlag->load(std::memory_order_relaxed) != 0;
         const bool decoded = !stopping && shared->decoder(path.c_str(), &picture);
+        {
+            // Given up on while it decoded: its result is no one's, and the process may
+            // be ending around it, so it touches nothing outside its own state.
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            if (shared->quit)
+                return;
+        }
         if (!stopping && !decoded)
             TheEventLog.WritePictureNotShown(path, PictureFailureText(picture.LoadFailure()));
         if (decoded && picture.GetWidth() > 0 && picture.GetHeight() > 0) {
