@@ -523,6 +523,11 @@ std::vector<NamedFile> SeedFiles()
     add("seed-baseline.jpg", MakeJpeg(o));
     o.progressive = true;
     add("seed-progressive.jpg", MakeJpeg(o));
+    // Decoded at a quarter: the scans of coefficients not drawn at that scale are left out.
+    o.width = o.height = 2048;
+    add("seed-progressive-quarter.jpg", MakeJpeg(o));
+    o.width = 40;
+    o.height = 30;
     o.progressive = false;
     o.components = 1;
     add("seed-grey.jpg", MakeJpeg(o));

@@ -3,7 +3,9 @@
 // 200-megapixel JPEG of over 100 MB. Each is the same picture, the top left quarter
 // green, the top right red, the bottom half blue, so a check can tell a turned or
 // mirrored picture by where its colours sit. The 100 MB one carries grain, as a sensor's
-// noise does, to reach that size. Written row by row: no whole bitmap is ever held.
+// noise does, to reach that size; so does a 16-megapixel pair, baseline and progressive,
+// of the same pixels, for checks that compare the two decodes. Written row by row: no
+// whole bitmap is ever held.
 //
 //   make_large_jpegs FOLDER
 //
@@ -23,7 +25,7 @@
 namespace {
 
 // Written last: a folder holding it holds every file of this version.
-const char kStamp[] = ".complete-4";
+const char kStamp[] = ".complete-5";
 
 struct LargeJpeg {
     const char* name;
@@ -44,6 +46,8 @@ const LargeJpeg kLargeJpegs[] = {
     {"200mp-baseline.jpg", 16320, 12240, false, 0, 90},
     {"200mp-progressive.jpg", 16320, 12240, true, 0, 90},
     {"200mp-100mb.jpg", 16320, 12240, false, 16, 96},
+    {"16mp-grain-baseline.jpg", 4096, 4096, false, 40, 90},
+    {"16mp-grain-progressive.jpg", 4096, 4096, true, 40, 90},
 };
 
 bool Write(const std::string& path, const LargeJpeg& picture)

@@ -95,3 +95,29 @@ TEST(LargePictures, CameraAndPhoneJpegsReachTheDiscUprightAtAReducedScale)
         ExpectQuarters(*canvas, TentacleCycle::FitPictureToDisc(width, height), std::string(c.name) + " on the disc");
     }
 }
+
+// A progressive JPEG decoded at an eighth of its size needs only its DC coefficients, and
+// is read without its other scans: it must come out as the same pixels do from one scan.
+TEST(LargePictures, AProgressiveJpegAtAnEighthMatchesItsBaselineTwinPixelForPixel)
+{
+    CImage baseline;
+    CImage progressive;
+    ASSERT_EQ(baseline.Load((kFolder + "16mp-grain-baseline.jpg").c_str()), CImage::kResultOk);
+    ASSERT_EQ(progressive.Load((kFolder + "16mp-grain-progressive.jpg").c_str()), CImage::kResultOk);
+    ASSERT_EQ(baseline.GetWidth(), 512);
+    ASSERT_EQ(baseline.GetHeight(), 512);
+    ASSERT_EQ(progressive.GetWidth(), 512);
+    ASSERT_EQ(progressive.GetHeight(), 512);
+    int differing = 0;
+    int largest = 0;
+    for (int y = 0; y < 512; ++y) {
+        const std::uint8_t* a = baseline.GetBits() + static_cast<std::ptrdiff_t>(y) * baseline.GetPitch();
+        const std::uint8_t* b = progressive.GetBits() + static_cast<std::ptrdiff_t>(y) * progressive.GetPitch();
+        for (int i = 0; i < 512 * 3; ++i) {
+            const int difference = a[i] > b[i] ? a[i] - b[i] : b[i] - a[i];
+            differing += difference != 0;
+            largest = difference > largest ? difference : largest;
+        }
+    }
+    EXPECT_EQ(differing, 0) << "largest difference " << largest;
+}
