@@ -34,13 +34,16 @@ done | sort -n | head -1 | cut -d' ' -f2)
 xdotool windowfocus --sync "$message" 2> /dev/null || true
 sleep 0.5
 window_shot "$message" collection-too-long
+window_texts "Image Library" > "$WORK/texts.txt" || fail "the Image Library's windows could not be read"
+grep -qxF "Your collection is too long." "$WORK/texts.txt" ||
+  fail "the message does not say the collection is too long: $(tr '\n' '|' < "$WORK/texts.txt")"
 xdotool key Return
 deadline=$((SECONDS + 10))
 until [[ $(windows_titled "Image Library" | wc -l) -eq 1 ]]; do
   ((SECONDS < deadline)) || fail "the Image Library did not stay open alone"
   sleep 0.25
 done
-echo "ok: dialog 146 shown, the Image Library stays open"
+echo "ok: \"Your collection is too long.\" shown, the Image Library stays open"
 
 # Closing the Image Library discards the list; confirming stores the old collection.
 focus_window "Image Library" > /dev/null

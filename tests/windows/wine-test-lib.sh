@@ -5,7 +5,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../app/saver-test-lib.sh"
 
 # Usage: wine_test_setup "$0" "$@"  (arguments: the .scr, the preview host, the fault
-# injector)
+# injector, the reader of window texts)
 wine_test_setup() {
   local script="$1"
   shift
@@ -20,6 +20,7 @@ wine_test_setup() {
   SAVER="$WORK/zentharis.scr"
   PREVIEW_HOST="$(readlink -f "$2")"
   FAULT_INJECTOR="$(readlink -f "${3:-}")"
+  WINDOW_TEXTS="$(readlink -f "${4:-}")"
   LOG="$WORK/zentharis.log"
   WINE_RUN="${ZEN_SCRIPTS_DIR:?}/wine-run.sh"
   SAVER_PID=""
@@ -60,6 +61,9 @@ run_saver() {
   SAVER_STATUS=0
   timeout "$seconds" "$WINE_RUN" "$SAVER" "$@" > "$WORK/stdout" 2> "$WORK/stderr" || SAVER_STATUS=$?
 }
+
+# window_texts <title>: what the windows so titled say, a line per control.
+window_texts() { "$WINE_RUN" "$WINDOW_TEXTS" "$1" 2> /dev/null | tr -d '\r'; }
 
 # The log without its carriage returns (the file is written in text mode).
 plain_log() { tr -d '\r' < "$LOG"; }
