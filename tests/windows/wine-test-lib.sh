@@ -22,6 +22,10 @@ wine_test_setup() {
   FAULT_INJECTOR="$(readlink -f "${3:-}")"
   WINDOW_TEXTS="$(readlink -f "${4:-}")"
   LOG="$WORK/zentharis.log"
+  # Frames are counted by the GL driver's own meter (Mesa's, under Wine as natively): a
+  # line every half second with frames in it, written to a file and not drawn.
+  export GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_DUMP_DIR="$WORK/hud"
+  mkdir -p "$GALLIUM_HUD_DUMP_DIR"
   WINE_RUN="${ZEN_SCRIPTS_DIR:?}/wine-run.sh"
   SAVER_PID=""
 }
@@ -64,6 +68,17 @@ run_saver() {
 
 # window_texts <title>: what the windows so titled say, a line per control.
 window_texts() { "$WINE_RUN" "$WINDOW_TEXTS" "$1" 2> /dev/null | tr -d '\r'; }
+
+# wait_for_frames <half-seconds> <seconds>: until the saver has drawn frames in that many
+# half-second periods (a frame in each), instead of a fixed sleep a loaded machine can outlast.
+wait_for_frames() {
+  local periods="$1" deadline=$((SECONDS + $2))
+  until [[ "$(awk '$1 > 0' "$GALLIUM_HUD_DUMP_DIR/fps" 2> /dev/null | wc -l)" -ge "$periods" ]]; do
+    ((SECONDS < deadline)) || fail "no frames drawn within $2 s ($(wc -l < "$GALLIUM_HUD_DUMP_DIR/fps" 2> /dev/null || echo 0) periods)"
+    [[ -z "${SAVER_PID:-}" ]] || kill -0 "$SAVER_PID" 2> /dev/null || fail "the saver ended before drawing"
+    sleep 0.2
+  done
+}
 
 # The log without its carriage returns (the file is written in text mode).
 plain_log() { tr -d '\r' < "$LOG"; }
