@@ -44,8 +44,6 @@ set(ZEN_LINUX_ONLY_CASES
 # own cases are SettingsStoreRegistryTest's.
 set(ZEN_WINDOWS_CASES_OptionsStoreTest
   "StoredOptionsParameterTest.*:OptionsStoreTest.MissingFileKeepsTheDefaults:OptionsStoreTest.ValuesWithLineBreaksAndBackslashesRoundTrip")
-# Under the build's deep test folder Wine refuses the longest folder this case makes.
-list(APPEND ZEN_LINUX_ONLY_CASES FileSystemWin32.PathsLongerThanMaxPathAreListedAndIdentified)
 string(REPLACE ";" ":" ZEN_LINUX_ONLY_FILTER "${ZEN_LINUX_ONLY_CASES}")
 
 # While the picture decoder or the folder listing is still a placeholder, the tests that

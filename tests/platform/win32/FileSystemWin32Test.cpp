@@ -141,33 +141,38 @@ TEST(FileSystemWin32, APrefixedPathEndingInItsSeparatorIsListedWithItsSubfolders
 
 TEST(FileSystemWin32, PathsLongerThanMaxPathAreListedAndIdentified)
 {
-    std::string path = MakeTestFolder("FileSystemWin32Long");
-    const std::string step(60, 'd');
+    // From the temporary folder, whose path is short, not from the build's, whose depth
+    // depends on where the sources lie (and Wine refuses what grows too deep from it).
+    wchar_t temporary[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temporary), 0u);
+    const std::wstring root = L"\\\\?\\" + std::wstring(temporary) + L"zen-long-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    std::vector<std::wstring> created{root};
+    const std::wstring step(60, L'd');
     // Below MAX_PATH with the plain functions, beyond it with the prefixed wide ones.
-    while (path.size() < 400) {
-        path += "\\" + step;
-        std::wstring wide = Wide(path);
-        if (wide.size() >= MAX_PATH - 12) {
-            wchar_t full[1024];
-            ASSERT_GT(GetFullPathNameW(wide.c_str(), 1024, full, nullptr), 0u);
-            wide = L"\\\\?\\" + std::wstring(full);
-        }
-        ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr)) << path.size();
-    }
-    const std::wstring file = L"\\\\?\\" + Wide(path) + L"\\deep.png";
-    wchar_t full[1024];
-    ASSERT_GT(GetFullPathNameW((Wide(path) + L"\\deep.png").c_str(), 1024, full, nullptr), 0u);
-    const HANDLE handle =
-        CreateFileW((L"\\\\?\\" + std::wstring(full)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    while (created.back().size() < 400)
+        created.push_back(created.back() + L"\\" + step);
+    for (std::size_t i = 1; i < created.size(); ++i)
+        ASSERT_TRUE(CreateDirectoryW(created[i].c_str(), nullptr)) << created[i].size();
+    const std::wstring file = created.back() + L"\\deep.png";
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     CloseHandle(handle);
 
+    // The listing is given the path as a user's collection holds it: without the prefix.
+    std::string path;
+    ASSERT_TRUE(platform::win32::NarrowName(created.back().c_str() + 4, &path, CP_ACP));
+    ASSERT_GT(path.size(), static_cast<std::size_t>(MAX_PATH));
     std::vector<platform::FolderItem> items;
-    ASSERT_TRUE(platform::ListFolder(path, &items));
+    EXPECT_TRUE(platform::ListFolder(path, &items));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].name, "deep.png");
     platform::FileIdentity identity;
     EXPECT_TRUE(platform::IdentifyFile(path, &identity));
+
+    DeleteFileW(file.c_str());
+    for (auto folder = created.rbegin(); folder != created.rend(); ++folder)
+        RemoveDirectoryW(folder->c_str());
 }
 
 TEST(FileSystemWin32, OneFolderHasOneIdentityWhateverThePath)
