@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -47,6 +48,44 @@ private:
     bool open_ = false;
     int entered_ = 0;
     int left_ = 0;
+};
+
+// Opens the gate if the test has not finished long after it should have: a call that
+// waits for a held decoder then returns, and Fired() says so, instead of hanging. A proof
+// by order, not by a time bound a busy machine could break.
+class GateWatchdog {
+public:
+    explicit GateWatchdog(std::shared_ptr<Gate> gate)
+        : thread_([this, gate] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!done_.wait_for(lock, std::chrono::seconds(20), [this] { return finished_; })) {
+                  fired_ = true;
+                  lock.unlock();
+                  gate->Open();
+              }
+          })
+    {
+    }
+    ~GateWatchdog() { Finish(); }
+    // Ends the watch; true when the gate had to be opened.
+    bool Finish()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+        return fired_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    bool fired_ = false;
+    std::thread thread_;
 };
 
 std::uint32_t CanvasPixel(const CImage& canvas, int x, int y)
@@ -128,20 +167,19 @@ TEST(DiscPictureLoader, ADecodeThatNeverEndsIsAbandonedAndANewWorkerCarriesOn)
             return gate->Hold();
         return picture->Load(path) == CImage::kResultOk;
     });
+    GateWatchdog watchdog(gate);
     const auto start = Clock::now();
     ASSERT_TRUE(loader.Request(folder + "/stuck.png"));
-    std::chrono::microseconds longestPoll(0);
     Status status = Status::Busy;
+    int polls = 0;
     while (status == Status::Busy) {
-        const auto before = Clock::now();
-        status = loader.Poll();
-        longestPoll = std::max(longestPoll, std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - before));
+        status = loader.Poll();  // returns at once: it never waits for the decoder
+        ++polls;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_LT(Clock::now() - start, std::chrono::seconds(5));
     }
     EXPECT_EQ(status, Status::Failed);
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
-    EXPECT_LT(longestPoll, std::chrono::milliseconds(20));  // polling never waits for the decoder
+    EXPECT_GT(polls, 1);
     EXPECT_EQ(loader.AbandonedCount(), 1);
     EXPECT_EQ(gate->Entered(), 1);
 
@@ -152,23 +190,23 @@ TEST(DiscPictureLoader, ADecodeThatNeverEndsIsAbandonedAndANewWorkerCarriesOn)
     std::unique_ptr<CImage> canvas(new CImage());
     loader.TakeCanvas(&canvas);
     ASSERT_TRUE(loader.Request(folder + "/stuck again.png"));
-    const auto waitStart = Clock::now();
     EXPECT_EQ(loader.WaitForResult(), Status::Failed);
-    EXPECT_LT(Clock::now() - waitStart, std::chrono::seconds(2));
     EXPECT_EQ(loader.AbandonedCount(), 2);
+    // Neither way waited for the held decoders: the watchdog never had to let them go.
+    EXPECT_FALSE(watchdog.Finish());
     gate->Open();  // the abandoned workers may now end on their own
 }
 
 TEST(DiscPictureLoader, DestroyingItDoesNotWaitForADecodeInProgress)
 {
     auto gate = std::make_shared<Gate>();
-    const auto start = Clock::now();
+    GateWatchdog watchdog(gate);
     {
         DiscPictureLoader loader(nullptr, 3000, [gate](const char*, CImage*) { return gate->Hold(); });
         ASSERT_TRUE(loader.Request("anything.png"));
         while (gate->Entered() == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_FALSE(watchdog.Finish());
     gate->Open();
 }
