@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ImageDecoder.h"
+
 namespace platform {
 
 void ReduceByBlocks(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight, int width,
@@ -38,6 +40,21 @@ void ReduceByBlocks(const std::uint8_t* source, int sourceStride, int sourceWidt
                 target[i * 3 + c] = static_cast<std::uint8_t>((sums[i * 3 + c] + count / 2) / count);
         }
     }
+}
+
+bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
+                   std::uint8_t* target, int targetStride, int targetWidth, int targetHeight)
+{
+    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
+        return false;
+    const int width = BlockReducedSide(sourceWidth, targetWidth);
+    const int height = BlockReducedSide(sourceHeight, targetHeight);
+    if (width == sourceWidth && height == sourceHeight)
+        return FilterBgr24(source, sourceStride, sourceWidth, sourceHeight, target, targetStride, targetWidth,
+                           targetHeight);
+    std::vector<std::uint8_t> reduced;
+    ReduceByBlocks(source, sourceStride, sourceWidth, sourceHeight, width, height, &reduced);
+    return FilterBgr24(reduced.data(), width * 3, width, height, target, targetStride, targetWidth, targetHeight);
 }
 
 }  // namespace platform

@@ -361,22 +361,11 @@ PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeT
     return result;
 }
 
-bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
-                   std::uint8_t* target, int targetStride, int targetWidth, int targetHeight)
+// GDI's halftone stretch, which takes over a second for a 3-megapixel picture under Wine:
+// whole blocks come first, so it only finishes a reduction of less than two.
+bool FilterBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
+                 std::uint8_t* target, int targetStride, int targetWidth, int targetHeight)
 {
-    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
-        return false;
-    // Shrinking by two or more: whole blocks first, as on Linux, so that the halftone
-    // stretch (which takes over a second for a 3-megapixel picture under Wine) only
-    // finishes a reduction of less than two.
-    const int width = BlockReducedSide(sourceWidth, targetWidth);
-    const int height = BlockReducedSide(sourceHeight, targetHeight);
-    if (width != sourceWidth || height != sourceHeight) {
-        std::vector<std::uint8_t> reduced;
-        ReduceByBlocks(source, sourceStride, sourceWidth, sourceHeight, width, height, &reduced);
-        return ResampleBgr24(reduced.data(), width * 3, width, height, target, targetStride, targetWidth,
-                             targetHeight);
-    }
     SelectedDib from(sourceWidth, sourceHeight);
     SelectedDib to(targetWidth, targetHeight);
     if (!from.Ready() || !to.Ready())

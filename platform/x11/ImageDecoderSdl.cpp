@@ -144,21 +144,9 @@ PictureFailure DecodeImageFile(const char* path, std::int64_t maxPixels, DecodeT
     return decoded ? PictureFailure::None : PictureFailure::Damaged;
 }
 
-bool ResampleBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
-                   std::uint8_t* target, int targetStride, int targetWidth, int targetHeight)
+bool FilterBgr24(const std::uint8_t* source, int sourceStride, int sourceWidth, int sourceHeight,
+                 std::uint8_t* target, int targetStride, int targetWidth, int targetHeight)
 {
-    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0)
-        return false;
-    // Shrinking by two or more: whole blocks first, so the filter below only finishes a
-    // reduction of less than two (the same area average, far fewer samples to weigh).
-    const int width = BlockReducedSide(sourceWidth, targetWidth);
-    const int height = BlockReducedSide(sourceHeight, targetHeight);
-    if (width != sourceWidth || height != sourceHeight) {
-        std::vector<std::uint8_t> reduced;
-        ReduceByBlocks(source, sourceStride, sourceWidth, sourceHeight, width, height, &reduced);
-        return ResampleBgr24(reduced.data(), width * 3, width, height, target, targetStride, targetWidth,
-                             targetHeight);
-    }
     // Area averaging (the box filter) where an axis shrinks, bilinear where it grows.
     const stbir_filter horizontal = targetWidth > sourceWidth ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_BOX;
     const stbir_filter vertical = targetHeight > sourceHeight ? STBIR_FILTER_TRIANGLE : STBIR_FILTER_BOX;
