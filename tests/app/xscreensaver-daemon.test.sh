@@ -19,7 +19,7 @@ program="$prefix/libexec/xscreensaver/zentharis"
 grep -q '<command arg="-root"/>' "$prefix/share/xscreensaver/config/zentharis.xml" || fail "no settings description"
 grep -qx "Exec=$program -root" "$prefix/share/applications/screensavers/zentharis.desktop" ||
   fail "the desktop entry does not run the installed program"
-[[ -f "$prefix/share/man/man6/zentharis.6" && -f "$prefix/share/icons/hicolor/48x48/apps/zentharis.png" ]] ||
+[[ -f "$prefix/share/man/man6/zentharis.6.gz" && -f "$prefix/share/icons/hicolor/48x48/apps/zentharis.png" ]] ||
   fail "manual page or icon missing"
 
 home="$WORK/home"
