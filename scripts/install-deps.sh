@@ -16,6 +16,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   dpkg-dev xz-utils wine wine64
   xscreensaver debootstrap  # the daemon check and the Debian package (dpkg-dev above)
+  lintian desktop-file-utils libxml2-utils  # Debian's checks of the package, its desktop entry and XML
   # What Wine only recommends but the checks need: OpenGL child windows (the preview) are
   # composited, the cursor is hidden through Xcursor, monitors come from XRandR.
   libgl1 libxcomposite1 libxcursor1 libxfixes3 libxrandr2 libxi6

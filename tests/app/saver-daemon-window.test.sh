@@ -12,7 +12,7 @@ write_settings 0 0
 
 PIDS=()
 cleanup_windows() { for pid in "${PIDS[@]}"; do kill "$pid" 2> /dev/null || true; done; }
-trap 'cleanup_windows; saver_test_cleanup' EXIT
+at_cleanup cleanup_windows
 
 for arguments in "-window-id" "-window-id 0" "-window-id 0x" "-window-id 0xZZ" "-window-id 12abc" \
   "-window-id 99999999999" "-window-id 0x7ffffff0" "-root -window-id 5" "-fps" "-root -bogus" \

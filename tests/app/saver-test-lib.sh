@@ -26,8 +26,18 @@ saver_test_setup() {
   SAVER_PID=""
 }
 
+# at_cleanup <command>: a command (one string) that the cleanup runs first. A check's
+# own EXIT trap would end with that command's status and hide the check's.
+CLEANUP_COMMANDS=()
+at_cleanup() {
+  CLEANUP_COMMANDS+=("$1")
+}
+
 saver_test_cleanup() {
-  local status=$? pid
+  local status=$? pid command
+  for command in "${CLEANUP_COMMANDS[@]}"; do
+    eval "$command" || true
+  done
   if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
     kill "$SAVER_PID" 2> /dev/null || true
   fi
