@@ -10,10 +10,6 @@ source "$(dirname "$0")/saver-test-lib.sh"
 saver_test_setup "$0" "$@"
 write_settings 0 0
 
-PIDS=()
-cleanup_windows() { for pid in "${PIDS[@]}"; do kill "$pid" 2> /dev/null || true; done; }
-trap 'cleanup_windows; saver_test_cleanup' EXIT
-
 for arguments in "-window-id" "-window-id 0" "-window-id 0x" "-window-id 0xZZ" "-window-id 12abc" \
   "-window-id 99999999999" "-window-id 0x7ffffff0" "-root -window-id 5" "-fps" "-root -bogus" \
   "--root extra"; do
@@ -30,19 +26,19 @@ XSCREENSAVER_WINDOW=nonsense timeout 20 "$SAVER" -root 2> /dev/null || status=$?
 # Two monitor windows, as a daemon makes them: one copy is given its window by
 # -window-id in hexadecimal, the other by XSCREENSAVER_WINDOW in decimal with --root.
 xev -event structure -geometry 480x360+0+0 -name zen-monitor-1 > /dev/null &
-PIDS+=($!)
+BACKGROUND_PIDS+=($!)
 xev -event structure -geometry 480x360+520+0 -name zen-monitor-2 > /dev/null &
-PIDS+=($!)
+BACKGROUND_PIDS+=($!)
 monitor1="$(wait_for_window zen-monitor-1)" || fail "no first monitor window"
 monitor2="$(wait_for_window zen-monitor-2)" || fail "no second monitor window"
 
 rm -f "$LOG"
 "$SAVER" -window-id "$(printf '0x%x' "$monitor1")" -no-fps 2> "$WORK/stderr1" &
 first=$!
-PIDS+=($first)
+BACKGROUND_PIDS+=($first)
 XSCREENSAVER_WINDOW="$((monitor2))" "$SAVER" --root --fps 2> "$WORK/stderr2" &
 second=$!
-PIDS+=($second)
+BACKGROUND_PIDS+=($second)
 wait_for_records "   Notify : Scene has been initialized successfully" 2 120 || fail "the two copies did not both start"
 sleep 2
 for pid in $first $second; do kill -0 "$pid" 2> /dev/null || fail "a copy ended by itself"; done

@@ -26,12 +26,16 @@ saver_test_setup() {
   SAVER_PID=""
 }
 
+# Runs at the exit (trap) and ends with the check's status; processes a check starts
+# besides the saver go in BACKGROUND_PIDS to be ended here, rather than in a trap of the
+# check's own, which would hide the status.
+BACKGROUND_PIDS=()
 saver_test_cleanup() {
   local status=$? pid
   if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
     kill "$SAVER_PID" 2> /dev/null || true
   fi
-  for pid in "${PLAIN_WINDOW_PIDS[@]}"; do
+  for pid in "${BACKGROUND_PIDS[@]}"; do
     kill "$pid" 2> /dev/null || true
   done
   if [[ $status -ne 0 && -f "${LOG:-}" ]]; then
@@ -63,10 +67,9 @@ start_saver() {
 # open_plain_window <name> <WxH+X+Y>: a plain window to draw into, closed at cleanup;
 # its id in PLAIN_WINDOW. xev makes it and prints nothing we need; "structure" keeps it
 # from redirecting its children's mapping.
-PLAIN_WINDOW_PIDS=()
 open_plain_window() {
   xev -event structure -geometry "$2" -name "$1" > /dev/null &
-  PLAIN_WINDOW_PIDS+=($!)
+  BACKGROUND_PIDS+=($!)
   PLAIN_WINDOW="$(wait_for_window "$1")" || fail "no window $1"
 }
 
@@ -162,7 +165,7 @@ expect_records_in_order() {
   local record
   for record in "$@"; do
     local found
-    found="$(tail -n +"$((line + 1))" "$LOG" | grep -nxF -- "$record" | head -n 1 | cut -d: -f1)"
+    found="$(tail -n +"$((line + 1))" "$LOG" | grep -nxF -- "$record" | head -n 1 | cut -d: -f1)" || true
     [[ -n "$found" ]] || fail "record missing or out of order: '$record'"
     line=$((line + found))
   done
@@ -215,7 +218,11 @@ expect_scene() {
 }
 
 # count_records <text>: how many log lines are exactly the text.
-count_records() { grep -cxF -- "$1" "$LOG" 2> /dev/null || true; }
+count_records() {
+  local count
+  count="$(grep -cxF -- "$1" "$LOG" 2> /dev/null)" || true
+  echo "${count:-0}"
+}
 
 # wait_for_records <text> <count> [seconds]
 wait_for_records() {

@@ -43,8 +43,7 @@ printf '%s\n' "mode: one" "selected: 0" "timeout: 0:30:00" "lock: False" "fade: 
 
 as_user() { "${UNPRIVILEGED[@]}" env HOME="$home" XDG_STATE_HOME="$home/state" XDG_CONFIG_HOME="$home/config" "$@"; }
 as_user xscreensaver --no-splash > "$WORK/daemon.log" 2>&1 &
-DAEMON_PID=$!
-trap 'kill "$DAEMON_PID" 2> /dev/null; saver_test_cleanup' EXIT
+BACKGROUND_PIDS+=($!)
 deadline=$((SECONDS + 30))
 until as_user xscreensaver-command -time > /dev/null 2>&1; do
   ((SECONDS < deadline)) || fail "the daemon did not start: $(cat "$WORK/daemon.log")"
