@@ -26,9 +26,10 @@ XSCREENSAVER_WINDOW=nonsense timeout 20 "$SAVER" -root 2> /dev/null || status=$?
 # Two monitor windows, as a daemon makes them: one copy is given its window by
 # -window-id in hexadecimal, the other by XSCREENSAVER_WINDOW in decimal with --root.
 xev -event structure -geometry 480x360+0+0 -name zen-monitor-1 > /dev/null &
-BACKGROUND_PIDS+=($!)
+monitor_pids=($!)
 xev -event structure -geometry 480x360+520+0 -name zen-monitor-2 > /dev/null &
-BACKGROUND_PIDS+=($!)
+monitor_pids+=($!)
+BACKGROUND_PIDS+=("${monitor_pids[@]}")
 monitor1="$(wait_for_window zen-monitor-1)" || fail "no first monitor window"
 monitor2="$(wait_for_window zen-monitor-2)" || fail "no second monitor window"
 
@@ -40,43 +41,36 @@ XSCREENSAVER_WINDOW="$((monitor2))" "$SAVER" --root --fps 2> "$WORK/stderr2" &
 second=$!
 BACKGROUND_PIDS+=($second)
 wait_for_records "   Notify : Scene has been initialized successfully" 2 120 || fail "the two copies did not both start"
-sleep 2
-for pid in $first $second; do kill -0 "$pid" 2> /dev/null || fail "a copy ended by itself"; done
+children=()
 for monitor in $monitor1 $monitor2; do
   child="$(xwininfo -children -id "$monitor" | awk '/^ +0x/ { print $1; exit }')"
   [[ -n "$child" ]] || fail "nothing drawn inside monitor window $monitor"
   xwininfo -id "$child" | grep -q "Width: 480" || fail "the saver does not fill monitor window $monitor"
+  children+=("$child")
 done
 expect_scene "$monitor1" monitor-1
 expect_scene "$monitor2" monitor-2
+for pid in $first $second; do kill -0 "$pid" 2> /dev/null || fail "a copy ended by itself"; done
 
 # Input does not close them; the daemon decides.
 xdotool mousemove 100 100 click 1 key a mousemove_relative -- 50 50
 sleep 1
 for pid in $first $second; do kill -0 "$pid" 2> /dev/null || fail "input closed a copy"; done
 
-for pid in $first $second; do
-  kill -TERM "$pid"
-  status=0
-  wait "$pid" || status=$?
-  [[ "$status" == 0 ]] || fail "a copy ended with $status after SIGTERM"
-done
+# Each copy ends alone: the other, still drawing in its monitor window, is not touched.
+kill -TERM "$first"
+status=0
+wait "$first" || status=$?
+[[ "$status" == 0 ]] || fail "the first copy ended with $status after SIGTERM"
+xwininfo -id "${children[1]}" > /dev/null 2>&1 || fail "the second copy's window went with the first copy"
+kill -0 "$second" 2> /dev/null || fail "the second copy ended with the first"
+kill -TERM "$second"
+status=0
+wait "$second" || status=$?
+[[ "$status" == 0 ]] || fail "the second copy ended with $status after SIGTERM"
 (($(count_records "   Notify : Common uninstall has finished properly") == 2)) || fail "a copy did not tear down"
 (($(count_records "   Notify : FPS = -1") == 1)) || fail "-no-fps and --fps did not override the stored setting"
 grep -qE '^   Notify : FPS = [0-9]' "$LOG" || fail "the copy with --fps measured no frame rate"
-
-# -root without the variable: the root window.
-rm -f "$LOG"
-start_saver -root
-wait_for_log "Scene has been initialized successfully" 60 || fail "-root did not start"
-sleep 1
-child="$(wait_for_window "Preview")" || fail "no window inside the root window"
-xwininfo -id "$child" | grep -q "Width: 1024" || fail "the saver does not fill the root window"
-expect_scene "$(xwininfo -root | awk '/Window id/ { print $4 }')" root-window
-kill -TERM "$SAVER_PID"
-wait_saver_exit 30
-[[ "$SAVER_STATUS" == 0 ]] || fail "-root ended with $SAVER_STATUS after SIGTERM"
-expect_log_ends_properly
 
 # A start that fails in a daemon's window says why on the error output, which the daemon
 # keeps: a message box there could outlive the run.
@@ -87,5 +81,20 @@ wait_saver_exit 30
 [[ -z "$(windows_titled "Screen saver")" ]] || fail "a message box was shown in a daemon's run"
 grep -qxF "Sorry, this application requires OpenGL 2.0" "$WORK/stderr" || fail "no failure text: $(cat "$WORK/stderr")"
 grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure was not logged"
+expect_log_ends_properly
+
+# -root without the variable: the root window, with the monitor windows closed so that
+# nothing covers it.
+kill "${monitor_pids[@]}"
+wait "${monitor_pids[@]}" 2> /dev/null || true
+rm -f "$LOG"
+start_saver -root
+wait_for_log "Scene has been initialized successfully" 60 || fail "-root did not start"
+child="$(wait_for_window "Preview")" || fail "no window inside the root window"
+xwininfo -id "$child" | grep -q "Width: 1024" || fail "the saver does not fill the root window"
+expect_scene "$(xwininfo -root | awk '/Window id/ { print $4 }')" root-window
+kill -TERM "$SAVER_PID"
+wait_saver_exit 30
+[[ "$SAVER_STATUS" == 0 ]] || fail "-root ended with $SAVER_STATUS after SIGTERM"
 expect_log_ends_properly
 echo PASS

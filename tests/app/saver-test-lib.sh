@@ -203,18 +203,68 @@ save_screenshot() {
   echo "$folder/$2.png"
 }
 
-# expect_scene <window id> <name>: the window shows a drawn scene, not a black or flat
-# frame (mean and spread of its brightness), within 60 s: on a busy machine llvmpipe
-# may compile shader variants for seconds at the first frames.
+# differing_pixels <a.png> <b.png>: how many pixels differ by more than 2 %. compare
+# ends with 0 or 1 for alike or not; anything else is an error that fails the check.
+differing_pixels() {
+  local count status=0
+  count="$(compare -metric AE -fuzz 2% "$1" "$2" null: 2>&1)" || status=$?
+  ((status <= 1)) || fail "compare could not compare $1 and $2 (status $status): $count"
+  echo "$count"
+}
+
+# colour_shares <png> <rule>...: for each rule, the share of the pixels (of the picture
+# sampled down to 320 x 240 at most) whose 8-bit r, g and b fulfil it, a Python
+# expression such as "r > 170 and g < 80".
+colour_shares() {
+  local shot="$1"
+  shift
+  convert "$shot" -sample '320x240>' -depth 8 rgb:- | python3 -c '
+import sys
+rules = [eval("lambda r, g, b: " + rule) for rule in sys.argv[1:]]
+data = sys.stdin.buffer.read()
+n = len(data) // 3
+hits = [0] * len(rules)
+for i in range(0, 3 * n, 3):
+    r, g, b = data[i], data[i + 1], data[i + 2]
+    for k, rule in enumerate(rules):
+        if rule(r, g, b):
+            hits[k] += 1
+print(" ".join("%.5f" % (h / n if n else 0) for h in hits))' "$@"
+}
+
+# The flowers' colours, which neither the backdrop nor the planet has: the fruit's
+# yellow to green, and the stalks' deep blue.
+FRUIT_COLOUR="g > 115 and b < 77 and 5 * g > 4 * r"
+STALK_COLOUR="b > 115 and r < 64 and g < 64"
+
+# expect_scene <window id> <name>: the window shows the scene drawn and moving: in two
+# screenshots a second apart the fruit's and the stalks' colours each cover 0.1 % of it
+# at least (the backdrop alone has neither), and the second differs from the first in
+# 0.1 % of the pixels at least (a frame left standing does not change). Within 60 s: on
+# a busy machine llvmpipe may compile shader variants for seconds at the first frames.
 expect_scene() {
-  local shot stats deadline=$((SECONDS + 60))
+  local first second shares="" changed="" total deadline=$((SECONDS + 60))
   while true; do
-    shot="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
-    stats="$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
-    awk -v m="${stats% *}" -v s="${stats#* }" 'BEGIN { exit !(m > 0.03 && s > 0.02) }' && return 0
-    ((SECONDS < deadline)) || fail "$2: the window shows no scene (brightness mean and spread $stats, $shot)"
-    sleep 1
+    first="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
+    shares="$(colour_shares "$first" "$FRUIT_COLOUR" "$STALK_COLOUR")"
+    if flowers_shown "$shares"; then
+      sleep 1
+      second="$(save_screenshot "$1" "$2-a-second-later")" || fail "$2: no screenshot of window $1"
+      shares="$shares, then $(colour_shares "$second" "$FRUIT_COLOUR" "$STALK_COLOUR")"
+      changed="$(differing_pixels "$first" "$second")"
+      total="$(identify -format '%[fx:w*h]' "$second")"
+      flowers_shown "${shares#*, then }" && awk -v c="$changed" -v t="$total" 'BEGIN { exit !(c >= 0.001 * t) }' &&
+        return 0
+    fi
+    ((SECONDS < deadline)) ||
+      fail "$2: no moving scene in window $1 (fruit and stalk shares $shares; ${changed:-no} pixels changed in a second; $first)"
+    sleep 0.5
   done
+}
+
+# flowers_shown "<fruit share> <stalk share>": both at least 0.1 %.
+flowers_shown() {
+  awk -v s="$1" 'BEGIN { split(s, x, " "); exit !(x[1] >= 0.001 && x[2] >= 0.001) }'
 }
 
 # count_records <text>: how many log lines are exactly the text.

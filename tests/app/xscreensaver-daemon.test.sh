@@ -56,7 +56,6 @@ LOG="$home/state/Vorelund/zentharis.log"
 [[ "$(id -u)" == 0 ]] || LOG="$prefix/libexec/xscreensaver/zentharis.log"
 wait_for_log "Scene has been initialized successfully" 120 ||
   fail "the saver did not start in the daemon: $(cat "$WORK/daemon.log")"
-sleep 3
 saver_pid="$(pgrep -f "^$program --?root" | head -n 1)" || fail "the saver is not running: $(cat "$WORK/daemon.log"; ps -ef | grep -v grep | grep zentharis)"
 tr '\0' '\n' < "/proc/$saver_pid/environ" | grep -q '^XSCREENSAVER_WINDOW=' ||
   fail "the daemon did not name its window"
