@@ -24,6 +24,10 @@ saver_test_setup() {
   export GSETTINGS_BACKEND=memory
   write_settings 0 1
   SAVER_PID=""
+  # Mesa's frame counter, its heads-up display kept hidden: put in front of a saver's
+  # command, it writes the frames a second to $WORK/hud/fps every half second of drawing.
+  mkdir -p "$WORK/hud"
+  FRAME_COUNTER=(env GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_DUMP_DIR="$WORK/hud")
 }
 
 # Runs at the exit (trap) and ends with the check's status; processes a check starts
@@ -61,6 +65,13 @@ write_settings() {
 # start_saver <arguments...>: runs the saver in the background; stderr goes to $WORK/stderr.
 start_saver() {
   "$SAVER" "$@" 2> "$WORK/stderr" &
+  SAVER_PID=$!
+}
+
+# start_counted_saver <arguments...>: start_saver with the frame counter (wait_for_frames).
+start_counted_saver() {
+  rm -f "$WORK/hud/fps"
+  "${FRAME_COUNTER[@]}" "$SAVER" "$@" 2> "$WORK/stderr" &
   SAVER_PID=$!
 }
 
@@ -201,6 +212,16 @@ save_screenshot() {
   mkdir -p "$folder"
   import -window "$1" "$folder/$2.png" 2> /dev/null || return 1
   echo "$folder/$2.png"
+}
+
+# wait_for_frames [seconds]: until the frame counter (FRAME_COUNTER in front of the
+# saver) has counted drawn frames: the window shows a whole frame from then on.
+wait_for_frames() {
+  local deadline=$((SECONDS + ${1:-60}))
+  until awk '$1 > 0 { found = 1 } END { exit !found }' "$WORK/hud/fps" 2> /dev/null; do
+    ((SECONDS < deadline)) || fail "no frame drawn within ${1:-60} s"
+    sleep 0.1
+  done
 }
 
 # differing_pixels <a.png> <b.png>: how many pixels differ by more than 2 %. compare
