@@ -10,6 +10,7 @@ source "$(dirname "$0")/saver-test-lib.sh"
 saver_test_setup "$0" "$@"
 write_settings 0 0
 
+watch_top_level
 for arguments in "-window-id" "-window-id 0" "-window-id 0x" "-window-id 0xZZ" "-window-id 12abc" \
   "-window-id 99999999999" "-window-id 0x7ffffff0" "-root -window-id 5" "-fps" "-root -bogus" \
   "--root extra"; do
@@ -17,11 +18,14 @@ for arguments in "-window-id" "-window-id 0" "-window-id 0x" "-window-id 0xZZ" "
   # shellcheck disable=SC2086
   timeout 20 "$SAVER" $arguments 2> /dev/null || status=$?
   [[ "$status" == 255 ]] || fail "'$arguments' ended with $status"
+  count_top_level
+  ((TOP_LEVEL_MADE == 0)) || fail "'$arguments' made $TOP_LEVEL_MADE windows"
 done
 status=0
 XSCREENSAVER_WINDOW=nonsense timeout 20 "$SAVER" -root 2> /dev/null || status=$?
 [[ "$status" == 255 ]] || fail "-root with a malformed XSCREENSAVER_WINDOW ended with $status"
-[[ -z "$(windows_titled "Preview")$(windows_titled "Screen Saver")" ]] || fail "a window was left open"
+count_top_level
+((TOP_LEVEL_MADE == 0)) || fail "-root with a malformed XSCREENSAVER_WINDOW made $TOP_LEVEL_MADE windows"
 
 # Two monitor windows, as a daemon makes them: one copy is given its window by
 # -window-id in hexadecimal, the other by XSCREENSAVER_WINDOW in decimal with --root.
@@ -75,10 +79,12 @@ grep -qE '^   Notify : FPS = [0-9]' "$LOG" || fail "the copy with --fps measured
 # A start that fails in a daemon's window says why on the error output, which the daemon
 # keeps: a message box there could outlive the run.
 rm -f "$LOG"
+count_top_level
 MESA_GL_VERSION_OVERRIDE=1.5 start_saver -window-id "$monitor1"
 wait_saver_exit 30
 [[ "$SAVER_STATUS" == 0 ]] || fail "a failed start in a daemon's window ended with $SAVER_STATUS"
-[[ -z "$(windows_titled "Screen saver")" ]] || fail "a message box was shown in a daemon's run"
+count_top_level
+((TOP_LEVEL_MADE == 0)) || fail "a failed start in a daemon's window made $TOP_LEVEL_MADE top-level windows: a message box"
 grep -qxF "Sorry, this application requires OpenGL 2.0" "$WORK/stderr" || fail "no failure text: $(cat "$WORK/stderr")"
 grep -qxF "(!)Error : Can not initialize OpenGL 2.0" "$LOG" || fail "the failure was not logged"
 expect_log_ends_properly

@@ -96,6 +96,50 @@ windows_titled() {
   return 0
 }
 
+# Windows made at the top level (children of the root), recorded by a client of the
+# test that outlives the saver: the server takes a client's windows away with its
+# connection, so a window left open when the saver ends is never seen after it; that it
+# was made at all is. watch_top_level starts the record; count_top_level sets
+# TOP_LEVEL_MADE to how many windows were made at the top level since the start or its
+# last call, up to now.
+watch_top_level() {
+  stdbuf -oL xev -root -event substructure > "$WORK/top-level-events" 2> /dev/null &
+  BACKGROUND_PIDS+=($!)
+  TOP_LEVEL_FROM=0
+  local tries=0
+  until top_level_mark; do
+    ((++tries < 20)) || fail "the record of top-level windows did not start"
+  done
+}
+
+count_top_level() {
+  local from="$TOP_LEVEL_FROM"
+  top_level_mark || fail "the record of top-level windows stopped"
+  # Less the mark itself.
+  TOP_LEVEL_MADE=$(($(sed -n "$((from + 1)),${TOP_LEVEL_FROM}p" "$WORK/top-level-events" |
+    grep -c "^CreateNotify event") - 1))
+}
+
+# top_level_mark: makes and closes a small window of the test's own and moves
+# TOP_LEVEL_FROM to the line at which the record shows it made, once it does (within
+# 1 s; else returns 1): whatever the server did before is recorded by then. The server
+# gives a new client the ids of one that has gone, so the mark is known by its place too.
+top_level_mark() {
+  local name="zen-mark-$RANDOM" x=$((1 + RANDOM % 900)) y=$((1 + RANDOM % 600)) pid id line="" tries=0
+  xev -geometry "+$x+$y" -name "$name" > /dev/null &
+  pid=$!
+  id="$(wait_for_window "$name")" || { kill "$pid"; fail "no window $name"; }
+  while [[ -z "$line" ]] && ((tries++ < 10)); do
+    sleep 0.1
+    line="$(awk -v from="$TOP_LEVEL_FROM" -v text="window $(printf '0x%x' "$id"), ($x,$y)," \
+      'NR > from && index($0, text) { print NR; exit }' "$WORK/top-level-events")"
+  done
+  kill "$pid"
+  wait "$pid" 2> /dev/null || true
+  [[ -n "$line" ]] || return 1
+  TOP_LEVEL_FROM="$line"
+}
+
 # wait_for_window <title> [seconds]: prints the id of the first such viewable window.
 wait_for_window() {
   local deadline=$((SECONDS + ${2:-20}))
