@@ -28,6 +28,8 @@ saver_test_setup() {
   # command, it writes the frames a second to $WORK/hud/fps every half second of drawing.
   mkdir -p "$WORK/hud"
   FRAME_COUNTER=(env GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_DUMP_DIR="$WORK/hud")
+  # A preload that brings about faults at chosen moments (tests/support/x11/FaultPreload.c).
+  FAULT_PRELOAD="$(dirname "$exe")/libzen_fault_preload.so"
 }
 
 # Runs at the exit (trap) and ends with the check's status; processes a check starts
