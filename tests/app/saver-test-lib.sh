@@ -110,7 +110,7 @@ watch_top_level() {
   TOP_LEVEL_FROM=0
   local tries=0
   until top_level_mark; do
-    ((++tries < 20)) || fail "the record of top-level windows did not start"
+    ((++tries < 5)) || fail "the record of top-level windows did not start"
   done
 }
 
@@ -124,14 +124,14 @@ count_top_level() {
 
 # top_level_mark: makes and closes a small window of the test's own and moves
 # TOP_LEVEL_FROM to the line at which the record shows it made, once it does (within
-# 1 s; else returns 1): whatever the server did before is recorded by then. The server
+# 5 s; else returns 1): whatever the server did before is recorded by then. The server
 # gives a new client the ids of one that has gone, so the mark is known by its place too.
 top_level_mark() {
   local name="zen-mark-$RANDOM" x=$((1 + RANDOM % 900)) y=$((1 + RANDOM % 600)) pid id line="" tries=0
   xev -geometry "+$x+$y" -name "$name" > /dev/null &
   pid=$!
   id="$(wait_for_window "$name")" || { kill "$pid"; fail "no window $name"; }
-  while [[ -z "$line" ]] && ((tries++ < 10)); do
+  while [[ -z "$line" ]] && ((tries++ < 50)); do
     sleep 0.1
     line="$(awk -v from="$TOP_LEVEL_FROM" -v text="window $(printf '0x%x' "$id"), ($x,$y)," \
       'NR > from && index($0, text) { print NR; exit }' "$WORK/top-level-events")"
