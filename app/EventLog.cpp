@@ -35,6 +35,20 @@ EventLog::EventLog()
 
 EventLog::EventLog(const std::string& logPath) { Open(logPath); }
 
+void EventLog::Restart(const std::string& logPath)
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    userText_ = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(picturesLock_);
+        picturesNotShown_.clear();
+        unlistedPictures_ = 0;
+    }
+    Open(logPath);
+}
+
 void EventLog::Open(const std::string& logPath)
 {
     if (logPath.empty())

@@ -38,6 +38,11 @@ public:
 
     bool IsOpen() const { return file_ != nullptr; }
 
+    // Closes the file and starts anew at the given path (empty: no file), with no user
+    // text and no picture noticed yet, as a new run does. Test programs give each test
+    // case a log of its own with it; the saver itself keeps one log per run.
+    void Restart(const std::string& logPath);
+
     // The executable's path with its extension replaced by ".log", or ".log" appended
     // when its name has no extension.
     static std::string LogPathFor(const std::string& executablePath);

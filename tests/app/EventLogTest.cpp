@@ -65,6 +65,28 @@ TEST(EventLogTest, APictureNotShownIsNoticedOncePerFileAndThousandsAreCounted)
         << text.substr(text.size() - 200);
 }
 
+TEST(EventLogTest, RestartBeginsANewFileAndForgetsTheLastRun)
+{
+    const std::string folder = MakeTestFolder("EventLogRestart");
+    EventLog log(folder + "/first.log");
+    log.WriteError(1, "broken", "Error of initialization");
+    log.WritePictureNotShown("/photos/cut.jpg", "damaged");
+    log.Restart(folder + "/second.log");
+    EXPECT_EQ(log.UserErrorText(), nullptr);
+    log.WritePictureNotShown("/photos/cut.jpg", "damaged");
+    log.Write(0, "after");
+    EXPECT_EQ(ReadTextFile(folder + "/first.log"),
+              "   Notify : Application has run\n"
+              "(!)Error : broken\n"
+              "   Notify : Picture is not shown (damaged): /photos/cut.jpg\n");
+    EXPECT_EQ(ReadTextFile(folder + "/second.log"),
+              "   Notify : Application has run\n"
+              "   Notify : Picture is not shown (damaged): /photos/cut.jpg\n"
+              "   Notify : after\n");
+    log.Restart("");
+    EXPECT_FALSE(log.IsOpen());
+}
+
 TEST(EventLogTest, LogPathReplacesOrAppendsTheExtension)
 {
     EXPECT_EQ(EventLog::LogPathFor("/opt/saver/zentharis.scr"), "/opt/saver/zentharis.log");

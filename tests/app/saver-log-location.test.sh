@@ -27,8 +27,8 @@ run_until_drawing() {
   "${UNPRIVILEGED[@]}" env "$@" HOME="$WORK/home" "$program" /s 2> "$WORK/stderr" &
   SAVER_PID=$!
   if [[ "$log" == - ]]; then
-    wait_for_window "Screen Saver" 30 > /dev/null || fail "no window without a log"
-    sleep 3
+    window="$(wait_for_window "Screen Saver" 30)" || fail "no window without a log"
+    expect_scene "$window" drawing-without-a-log
   else
     LOG="$log"
     wait_for_log "Scene has been initialized successfully" 60 || fail "no log at $log"

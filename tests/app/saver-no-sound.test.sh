@@ -15,10 +15,9 @@ for setting in "ALSOFT_DRIVERS=nonexistent" "ALSOFT_CONF=$WORK/no-device.conf"; 
   env "$setting" "$SAVER" /s 2> "$WORK/stderr" &
   SAVER_PID=$!
   wait_for_log "Scene has been initialized successfully" 60 || fail "$setting: the scene did not start"
-  sleep 2
+  expect_scene "$(wait_for_window "Screen Saver")" "silent-$round"
   expect_running "$setting: the saver ended"
   [[ -z "$(windows_titled "Screen saver")" ]] || fail "$setting: a message box was shown"
-  expect_scene "$(wait_for_window "Screen Saver")" "silent-$round"
   grep -qxF "   Notify : No sound device is available, the saver runs silently" "$LOG" ||
     fail "$setting: no notice of the silent run"
   ! grep -q "(!)Error" "$LOG" || fail "$setting: an error was logged"

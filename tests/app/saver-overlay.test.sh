@@ -6,13 +6,12 @@ source "$(dirname "$0")/saver-test-lib.sh"
 saver_test_setup "$0" "$@"
 write_settings 1 1
 
-start_saver /s
+start_counted_saver /s
 wait_for_window "Screen Saver" > /dev/null || fail "no full-screen window"
-wait_for_log "Scene has been initialized successfully" || fail "the scene did not start"
-sleep 2
-import -window root "$WORK/shot.png"
+wait_for_frames
+shot="$(save_screenshot root first-frames)" || fail "no screenshot"
 # The first glyphs of "FPS : ..." (or "---"): only white and black, with some white.
-convert "$WORK/shot.png" -crop 18x10+0+1 +repage -colorspace gray "$WORK/corner.png"
+convert "$shot" -crop 18x10+0+1 +repage -colorspace gray "$WORK/corner.png"
 white="$(convert "$WORK/corner.png" -fx 'u > 0.9 ? 1 : 0' -format '%[fx:mean]' info:)"
 grey="$(convert "$WORK/corner.png" -fx 'u > 0.1 && u < 0.9 ? 1 : 0' -format '%[fx:mean]' info:)"
 awk -v w="$white" 'BEGIN { exit !(w > 0.08 && w < 0.7) }' || fail "no white text in the corner (white $white)"

@@ -24,24 +24,25 @@ saver_test_setup() {
   export GSETTINGS_BACKEND=memory
   write_settings 0 1
   SAVER_PID=""
+  # Mesa's frame counter, its heads-up display kept hidden: put in front of a saver's
+  # command, it writes the frames a second to $WORK/hud/fps every half second of drawing.
+  mkdir -p "$WORK/hud"
+  FRAME_COUNTER=(env GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_DUMP_DIR="$WORK/hud")
+  # A preload that brings about faults at chosen moments (tests/support/x11/FaultPreload.c).
+  FAULT_PRELOAD="$(dirname "$exe")/libzen_fault_preload.so"
 }
 
-# at_cleanup <command>: a command (one string) that the cleanup runs first. A check's
-# own EXIT trap would end with that command's status and hide the check's.
-CLEANUP_COMMANDS=()
-at_cleanup() {
-  CLEANUP_COMMANDS+=("$1")
-}
+# Runs at the exit (trap) and ends with the check's status; processes a check starts
+# besides the saver go in BACKGROUND_PIDS to be ended here, rather than in a trap of the
+# check's own, which would hide the status.
+BACKGROUND_PIDS=()
 
 saver_test_cleanup() {
-  local status=$? pid command
-  for command in "${CLEANUP_COMMANDS[@]}"; do
-    eval "$command" || true
-  done
+  local status=$? pid
   if [[ -n "${SAVER_PID:-}" ]] && kill -0 "$SAVER_PID" 2> /dev/null; then
     kill "$SAVER_PID" 2> /dev/null || true
   fi
-  for pid in "${PLAIN_WINDOW_PIDS[@]}"; do
+  for pid in "${BACKGROUND_PIDS[@]}"; do
     kill "$pid" 2> /dev/null || true
   done
   if [[ $status -ne 0 && -f "${LOG:-}" ]]; then
@@ -70,13 +71,19 @@ start_saver() {
   SAVER_PID=$!
 }
 
+# start_counted_saver <arguments...>: start_saver with the frame counter (wait_for_frames).
+start_counted_saver() {
+  rm -f "$WORK/hud/fps"
+  "${FRAME_COUNTER[@]}" "$SAVER" "$@" 2> "$WORK/stderr" &
+  SAVER_PID=$!
+}
+
 # open_plain_window <name> <WxH+X+Y>: a plain window to draw into, closed at cleanup;
 # its id in PLAIN_WINDOW. xev makes it and prints nothing we need; "structure" keeps it
 # from redirecting its children's mapping.
-PLAIN_WINDOW_PIDS=()
 open_plain_window() {
   xev -event structure -geometry "$2" -name "$1" > /dev/null &
-  PLAIN_WINDOW_PIDS+=($!)
+  BACKGROUND_PIDS+=($!)
   PLAIN_WINDOW="$(wait_for_window "$1")" || fail "no window $1"
 }
 
@@ -90,6 +97,50 @@ windows_titled() {
     [[ "$name" == "WM_NAME(STRING) = \"$1\"" || "$name" == "WM_NAME(UTF8_STRING) = \"$1\"" ]] && echo "$id"
   done
   return 0
+}
+
+# Windows made at the top level (children of the root), recorded by a client of the
+# test that outlives the saver: the server takes a client's windows away with its
+# connection, so a window left open when the saver ends is never seen after it; that it
+# was made at all is. watch_top_level starts the record; count_top_level sets
+# TOP_LEVEL_MADE to how many windows were made at the top level since the start or its
+# last call, up to now.
+watch_top_level() {
+  stdbuf -oL xev -root -event substructure > "$WORK/top-level-events" 2> /dev/null &
+  BACKGROUND_PIDS+=($!)
+  TOP_LEVEL_FROM=0
+  local tries=0
+  until top_level_mark; do
+    ((++tries < 5)) || fail "the record of top-level windows did not start"
+  done
+}
+
+count_top_level() {
+  local from="$TOP_LEVEL_FROM"
+  top_level_mark || fail "the record of top-level windows stopped"
+  # Less the mark itself.
+  TOP_LEVEL_MADE=$(($(sed -n "$((from + 1)),${TOP_LEVEL_FROM}p" "$WORK/top-level-events" |
+    grep -c "^CreateNotify event") - 1))
+}
+
+# top_level_mark: makes and closes a small window of the test's own and moves
+# TOP_LEVEL_FROM to the line at which the record shows it made, once it does (within
+# 5 s; else returns 1): whatever the server did before is recorded by then. The server
+# gives a new client the ids of one that has gone, so the mark is known by its place too.
+top_level_mark() {
+  local name="zen-mark-$RANDOM" x=$((1 + RANDOM % 900)) y=$((1 + RANDOM % 600)) pid id line="" tries=0
+  xev -geometry "+$x+$y" -name "$name" > /dev/null &
+  pid=$!
+  id="$(wait_for_window "$name")" || { kill "$pid"; fail "no window $name"; }
+  while [[ -z "$line" ]] && ((tries++ < 50)); do
+    sleep 0.1
+    line="$(awk -v from="$TOP_LEVEL_FROM" -v text="window $(printf '0x%x' "$id"), ($x,$y)," \
+      'NR > from && index($0, text) { print NR; exit }' "$WORK/top-level-events")"
+  done
+  kill "$pid"
+  wait "$pid" 2> /dev/null || true
+  [[ -n "$line" ]] || return 1
+  TOP_LEVEL_FROM="$line"
 }
 
 # wait_for_window <title> [seconds]: prints the id of the first such viewable window.
@@ -172,7 +223,7 @@ expect_records_in_order() {
   local record
   for record in "$@"; do
     local found
-    found="$(tail -n +"$((line + 1))" "$LOG" | grep -nxF -- "$record" | head -n 1 | cut -d: -f1)"
+    found="$(tail -n +"$((line + 1))" "$LOG" | grep -nxF -- "$record" | head -n 1 | cut -d: -f1)" || true
     [[ -n "$found" ]] || fail "record missing or out of order: '$record'"
     line=$((line + found))
   done
@@ -210,22 +261,86 @@ save_screenshot() {
   echo "$folder/$2.png"
 }
 
-# expect_scene <window id> <name>: the window shows a drawn scene, not a black or flat
-# frame (mean and spread of its brightness), within 60 s: on a busy machine llvmpipe
-# may compile shader variants for seconds at the first frames.
-expect_scene() {
-  local shot stats deadline=$((SECONDS + 60))
-  while true; do
-    shot="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
-    stats="$(convert "$shot" -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
-    awk -v m="${stats% *}" -v s="${stats#* }" 'BEGIN { exit !(m > 0.03 && s > 0.02) }' && return 0
-    ((SECONDS < deadline)) || fail "$2: the window shows no scene (brightness mean and spread $stats, $shot)"
-    sleep 1
+# wait_for_frames [seconds]: until the frame counter (FRAME_COUNTER in front of the
+# saver) has counted drawn frames: the window shows a whole frame from then on.
+wait_for_frames() {
+  local deadline=$((SECONDS + ${1:-60}))
+  until awk '$1 > 0 { found = 1 } END { exit !found }' "$WORK/hud/fps" 2> /dev/null; do
+    ((SECONDS < deadline)) || fail "no frame drawn within ${1:-60} s"
+    sleep 0.1
   done
 }
 
+# differing_pixels <a.png> <b.png>: how many pixels differ by more than 2 %. compare
+# ends with 0 or 1 for alike or not; anything else is an error that fails the check.
+differing_pixels() {
+  local count status=0
+  count="$(compare -metric AE -fuzz 2% "$1" "$2" null: 2>&1)" || status=$?
+  ((status <= 1)) || fail "compare could not compare $1 and $2 (status $status): $count"
+  echo "$count"
+}
+
+# colour_shares <png> <rule>...: for each rule, the share of the pixels (of the picture
+# sampled down to 320 x 240 at most) whose 8-bit r, g and b fulfil it, a Python
+# expression such as "r > 170 and g < 80".
+colour_shares() {
+  local shot="$1"
+  shift
+  convert "$shot" -sample '320x240>' -depth 8 rgb:- | python3 -c '
+import sys
+rules = [eval("lambda r, g, b: " + rule) for rule in sys.argv[1:]]
+data = sys.stdin.buffer.read()
+n = len(data) // 3
+hits = [0] * len(rules)
+for i in range(0, 3 * n, 3):
+    r, g, b = data[i], data[i + 1], data[i + 2]
+    for k, rule in enumerate(rules):
+        if rule(r, g, b):
+            hits[k] += 1
+print(" ".join("%.5f" % (h / n if n else 0) for h in hits))' "$@"
+}
+
+# The flowers' colours, which neither the backdrop nor the planet has: the fruit's
+# yellow to green, and the stalks' deep blue.
+FRUIT_COLOUR="g > 115 and b < 77 and 5 * g > 4 * r"
+STALK_COLOUR="b > 115 and r < 64 and g < 64"
+
+# expect_scene <window id> <name>: the window shows the scene drawn and moving: in two
+# screenshots a second apart the fruit's and the stalks' colours each cover 0.1 % of it
+# at least (the backdrop alone has neither), and the second differs from the first in
+# 0.1 % of the pixels at least (a frame left standing does not change). Within 60 s: on
+# a busy machine llvmpipe may compile shader variants for seconds at the first frames.
+expect_scene() {
+  local first second shares="" changed="" total deadline=$((SECONDS + 60))
+  while true; do
+    first="$(save_screenshot "$1" "$2")" || fail "$2: no screenshot of window $1"
+    shares="$(colour_shares "$first" "$FRUIT_COLOUR" "$STALK_COLOUR")"
+    if flowers_shown "$shares"; then
+      sleep 1
+      second="$(save_screenshot "$1" "$2-a-second-later")" || fail "$2: no screenshot of window $1"
+      shares="$shares, then $(colour_shares "$second" "$FRUIT_COLOUR" "$STALK_COLOUR")"
+      changed="$(differing_pixels "$first" "$second")"
+      total="$(identify -format '%[fx:w*h]' "$second")"
+      flowers_shown "${shares#*, then }" && awk -v c="$changed" -v t="$total" 'BEGIN { exit !(c >= 0.001 * t) }' &&
+        return 0
+    fi
+    ((SECONDS < deadline)) ||
+      fail "$2: no moving scene in window $1 (fruit and stalk shares $shares; ${changed:-no} pixels changed in a second; $first)"
+    sleep 0.5
+  done
+}
+
+# flowers_shown "<fruit share> <stalk share>": both at least 0.1 %.
+flowers_shown() {
+  awk -v s="$1" 'BEGIN { split(s, x, " "); exit !(x[1] >= 0.001 && x[2] >= 0.001) }'
+}
+
 # count_records <text>: how many log lines are exactly the text.
-count_records() { grep -cxF -- "$1" "$LOG" 2> /dev/null || true; }
+count_records() {
+  local count
+  count="$(grep -cxF -- "$1" "$LOG" 2> /dev/null)" || true
+  echo "${count:-0}"
+}
 
 # wait_for_records <text> <count> [seconds]
 wait_for_records() {

@@ -56,8 +56,7 @@ as_user() {
     PATH="$prefix/libexec/xscreensaver:$PATH" "$@"
 }
 as_user xscreensaver --no-splash > "$WORK/daemon.log" 2>&1 &
-DAEMON_PID=$!
-at_cleanup 'kill "$DAEMON_PID" 2> /dev/null'
+BACKGROUND_PIDS+=($!)
 deadline=$((SECONDS + 30))
 until as_user xscreensaver-command -time > /dev/null 2>&1; do
   ((SECONDS < deadline)) || fail "the daemon did not start: $(cat "$WORK/daemon.log")"
@@ -76,7 +75,6 @@ until grep -qF "Scene has been initialized successfully" "$LOG" 2> /dev/null; do
   ((SECONDS < deadline)) || fail "the saver did not start in the daemon: $(cat "$WORK/daemon.log")"
   sleep 0.2
 done
-sleep 3
 saver_pid=""
 for pid in $(pgrep -x zentharis); do
   [[ "$(readlink -f "/proc/$pid/exe")" == "$(readlink -f "$program")" ]] && saver_pid="$pid"

@@ -10,7 +10,6 @@
 #include "app/EventLog.h"
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
-#include "platform/ExecutablePath.h"
 #include "render/SceneView.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
@@ -76,7 +75,7 @@ double Difference(const Rgb& a, const Rgb& b)
 
 std::string LogText()
 {
-    return ReadWholeFile(EventLog::LogPathFor(platform::ExecutablePath()));
+    return ReadWholeFile(TestCaseLogPath());
 }
 
 void SaveScreenshot(const GLTestContext& gl, const std::string& name)

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/ProcessObjects.h"
-#include "platform/ExecutablePath.h"
 #include "scene/FlowersHolder.h"
 #include "scene/Horizon.h"
 #include "render/ShaderProgram.h"
@@ -41,7 +40,7 @@ TEST(FlowersXvfbTest, BuildsDrawsAndLeavesTheStateAsDocumented)
     GLTestContext context(800, 600);
     ASSERT_TRUE(context.IsReady());
     ASSERT_TRUE(TheEventLog.IsOpen());
-    const std::string logPath = EventLog::LogPathFor(platform::ExecutablePath());
+    const std::string logPath = TestCaseLogPath();
     const std::size_t before = ReadWholeFile(logPath).size();
 
     std::srand(SeedThatRests(8));

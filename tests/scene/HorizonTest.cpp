@@ -6,7 +6,6 @@
 
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
-#include "platform/ExecutablePath.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -78,7 +77,7 @@ TEST(HorizonTest, PlanetPictureIsALitSphereOnBlack)
 TEST(HorizonTest, MissingBackdropLeavesItNotReadyAfterOneNotice)
 {
     ASSERT_TRUE(TheEventLog.IsOpen());
-    const std::string logPath = EventLog::LogPathFor(platform::ExecutablePath());
+    const std::string logPath = TestCaseLogPath();
     const std::size_t before = ReadTextFile(logPath).size();
     Horizon horizon(9999);
     EXPECT_FALSE(horizon.IsReady());

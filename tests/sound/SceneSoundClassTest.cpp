@@ -8,7 +8,6 @@
 
 #include "app/ApplicationState.h"
 #include "app/ProcessObjects.h"
-#include "platform/ExecutablePath.h"
 #include "sound/SoundBuffer.h"
 #include "sound/SoundManager.h"
 #include "sound/WingsSoundClass.h"
@@ -22,7 +21,7 @@ const bool kNullOutput = SetTestEnvironment("ALSOFT_DRIVERS", "null", false);
 
 std::string LogText()
 {
-    return ReadTextFile(EventLog::LogPathFor(platform::ExecutablePath()));
+    return ReadTextFile(TestCaseLogPath());
 }
 
 }  // namespace

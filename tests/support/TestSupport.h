@@ -7,6 +7,10 @@
 // A fresh empty folder under the build's test area, named after the test.
 std::string MakeTestFolder(const std::string& name);
 
+// The log of the running test case: each case starts TheEventLog anew in a file of its
+// own (a death test's child process too, in the same file).
+std::string TestCaseLogPath();
+
 // Whole file contents; empty when unreadable.
 std::string ReadWholeFile(const std::string& path);
 
