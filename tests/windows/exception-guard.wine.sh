@@ -25,7 +25,7 @@ fi
 
 start_saver /s
 wait_for_log "Scene has been initialized successfully" 90 || fail "the scene did not start"
-wait_for_frames 2 60
+wait_for_frame_periods 2 60
 "$WINE_RUN" "$FAULT_INJECTOR" > "$WORK/injector.out" 2>&1 || fail "the injector failed: $(tr -d '\r' < "$WORK/injector.out")"
 injector_says() { tr -d '\r' < "$WORK/injector.out"; }
 injector_says | grep -q "^fault started" || fail "no fault was started: $(injector_says)"

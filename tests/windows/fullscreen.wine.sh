@@ -19,7 +19,7 @@ grep -q "Absolute upper-left X:  0" <<< "$info" && grep -q "Absolute upper-left 
   fail "the window is not at the screen's corner"
 after="$(cursor_opacity)" || fail "the cursor could not be read"
 awk -v o="$after" 'BEGIN { exit !(o == 0) }' || fail "the cursor is visible over the saver ($after)"
-wait_for_frames 4 60
+wait_for_frame_periods 4 60
 screenshot "$WORK/shot.png"
 expect_running "the saver ended by itself"
 

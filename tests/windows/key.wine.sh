@@ -7,7 +7,7 @@ wine_test_setup "$0" "$@"
 
 start_saver /s
 wait_for_log "Scene has been initialized successfully" 90 || fail "the scene did not start"
-wait_for_frames 2 60
+wait_for_frame_periods 2 60
 expect_running "the saver ended by itself"
 # A second full-screen saver hands the foreground to the first and ends with 0. It is a
 # copy elsewhere: every start truncates the log beside its .scr.

@@ -14,7 +14,7 @@ WINE_TEST_UNDO='"$WINE_RUN" reg delete "$key" /f > /dev/null 2>&1'
 
 start_saver /s
 wait_for_log "Scene has been initialized successfully" 90 || fail "the scene did not start"
-wait_for_frames 4 60
+wait_for_frame_periods 4 60
 for shot in 1 2 3 4 5; do
   screenshot "$WORK/corner$shot.png" 102x16+0+0
   white="$(colour_share "$WORK/corner$shot.png" 255 255 255 60)"

@@ -17,7 +17,7 @@ stop="$WORK/stop"
 SAVER_PID=$!
 host_says() { tr -d '\r' < "$WORK/host.out"; }
 wait_for_log "Scene has been initialized successfully" 90 || fail "the scene did not start in the preview"
-wait_for_frames 4 60
+wait_for_frame_periods 4 60
 touch "$stop.report"
 deadline=$((SECONDS + 20))
 until host_says | grep -q "saver window"; do

@@ -44,7 +44,7 @@ done
 
 start_saver /s
 wait_for_log "Scene has been initialized successfully" 120 || fail "the scene was not built: $(plain_log)"
-wait_for_frames 4 60
+wait_for_frame_periods 4 60
 screenshot "$WORK/overlay.png"
 [[ -n "${ZEN_SCREENSHOT_DIR:-}" ]] && cp "$WORK/overlay.png" "$ZEN_SCREENSHOT_DIR/machine-fps-overlay.png"
 # White letters on black in the top-left tenth of the screen; the scene has neither there.

@@ -69,9 +69,9 @@ run_saver() {
 # window_texts <title>: what the windows so titled say, a line per control.
 window_texts() { "$WINE_RUN" "$WINDOW_TEXTS" "$1" 2> /dev/null | tr -d '\r'; }
 
-# wait_for_frames <half-seconds> <seconds>: until the saver has drawn frames in that many
+# wait_for_frame_periods <half-seconds> <seconds>: until the saver has drawn frames in that many
 # half-second periods (a frame in each), instead of a fixed sleep a loaded machine can outlast.
-wait_for_frames() {
+wait_for_frame_periods() {
   local periods="$1" deadline=$((SECONDS + $2))
   until [[ "$(awk '$1 > 0' "$GALLIUM_HUD_DUMP_DIR/fps" 2> /dev/null | wc -l)" -ge "$periods" ]]; do
     ((SECONDS < deadline)) || fail "no frames drawn within $2 s ($(wc -l < "$GALLIUM_HUD_DUMP_DIR/fps" 2> /dev/null || echo 0) periods)"
