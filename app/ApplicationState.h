@@ -14,6 +14,8 @@ class Horizon;
 class FlowersHolder;
 class TentaclesHolder;
 class FormlessPlanet;
+class SceneBuffer;
+class DistantView;
 
 // The running saver, shared by the window thread and the render thread. The render
 // thread owns and frees every object here.
@@ -33,6 +35,8 @@ struct ApplicationState {
     FlowersHolder* flowers = nullptr;
     TentaclesHolder* tentacles = nullptr;
     FormlessPlanet* planet = nullptr;
+    DistantView* distantView = nullptr;
+    SceneBuffer* sceneBuffer = nullptr;
 };
 
 extern ApplicationState TheApplicationState;

@@ -13,7 +13,9 @@
 #include "platform/GLBinding.h"
 #include "platform/OpenGL.h"
 #include "render/FrameFences.h"
+#include "render/SceneBuffer.h"
 #include "render/SceneView.h"
+#include "scene/DistantView.h"
 #include "scene/FlowersHolder.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
@@ -240,7 +242,9 @@ int BuildScene()
         return 1;
     if (!BuildSceneObject(state.planet, "FormlessPlanet initialization is failed"))
         return 1;
-    return 0;
+    state.distantView = new (std::nothrow) DistantView(*state.horizon, *state.planet);
+    state.sceneBuffer = new (std::nothrow) SceneBuffer();
+    return state.distantView != nullptr && state.sceneBuffer != nullptr ? 0 : 1;
 }
 
 void RenderFrame(std::uint32_t elapsedMs)
@@ -252,21 +256,30 @@ void RenderFrame(std::uint32_t elapsedMs)
     // is one piece from the clear to the swap.
     state.planet->Update(static_cast<std::int32_t>(elapsedMs));
     state.planet->DrawOffscreen();
-    // The kept backdrop opens the window's pass and the depth clear follows it. A
-    // software renderer ends the pass it is in to sample a buffer drawn into recently;
-    // sampled first, there is no pass yet to end.
-    if (state.horizon->DrawKeptCopy()) {
-        glClear(GL_DEPTH_BUFFER_BIT);
+    const bool distantKept = state.distantView->Update();
+    const bool offscreen = state.sceneBuffer->BeginFlatDrawing();
+    // The kept picture opens the pass and covers every pixel, so no colour clear is
+    // needed. A software renderer ends the pass it is in to sample a buffer drawn into
+    // recently; sampled first, there is no pass yet to end.
+    if (distantKept) {
+        if (!state.sceneBuffer->CopyPicture(state.distantView->Picture()))
+            state.distantView->Draw();
     } else {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        state.horizon->Draw();
+        if (!state.horizon->DrawKeptCopy()) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            state.horizon->Draw();
+        }
+        state.planet->Draw();
     }
-    state.planet->Draw();
+    if (!offscreen)
+        glClear(GL_DEPTH_BUFFER_BIT);
+    state.sceneBuffer->BeginSolidDrawing();
     state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
     state.flowers->Draw();
     state.creature->UpdateAndDraw(static_cast<std::int32_t>(elapsedMs));
     state.tentacles->Update(elapsedMs);
     state.tentacles->Draw();
+    state.sceneBuffer->EndAndShow();
 }
 
 void DestroyScene()
@@ -279,4 +292,8 @@ void DestroyScene()
     delete state.planet;
     delete state.sceneSound;
     delete state.creature;
+    delete state.distantView;
+    delete state.sceneBuffer;
+    state.distantView = nullptr;
+    state.sceneBuffer = nullptr;
 }

@@ -5,7 +5,6 @@
 #include "platform/OpenGL.h"
 #include "render/FrameFences.h"
 #include "render/Texture.h"
-#include "render/VectorMath.h"
 
 OffscreenTarget::~OffscreenTarget() { Release(); }
 
@@ -52,18 +51,31 @@ bool OffscreenTarget::Make(int width, int height)
     // may keep reporting).
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
+    GLint boundFramebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &boundFramebuffer);
     // Read one texel per pixel, never filtered.
     texture_ = CreateTexture(GL_CLAMP_TO_EDGE, GL_NEAREST, GL_NEAREST);
     if (texels_ == Texels::Float32)
         glTexImage2D(GL_TEXTURE_2D, 0, GL_R32F, width, height, 0, GL_RED, GL_FLOAT, nullptr);
-    else
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    else  // unsized: the driver keeps the window's own byte order, so copies stay copies
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_, 0);
-    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete && depth_ == Depth::Own) {
+        glGenRenderbuffers(1, &depthBuffer_);
+        glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        glGenFramebuffers(1, &depthFramebuffer_);
+        glBindFramebuffer(GL_FRAMEBUFFER, depthFramebuffer_);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture_, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
+        complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(boundFramebuffer));
     if (!complete || glGetError() != GL_NO_ERROR) {
         Release();
         return false;
@@ -90,62 +102,59 @@ void OffscreenTarget::BeginDrawing()
     // The buffer's pixels are the view's: a scissor box in force must not keep any out.
     scissorWasOn_ = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
     glDisable(GL_SCISSOR_TEST);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+}
+
+void OffscreenTarget::BeginViewDrawing(bool withDepth)
+{
+    scissorWasOn_ = false;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, withDepth && depthFramebuffer_ != 0 ? depthFramebuffer_ : framebuffer_);
 }
 
 void OffscreenTarget::EndDrawing()
 {
     TheFrameFences.EndPass();
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer_));
+    previousFramebuffer_ = 0;
     if (scissorWasOn_)
         glEnable(GL_SCISSOR_TEST);
 }
 
-void OffscreenTarget::DrawToView() const
+void OffscreenTarget::DrawToView()
 {
-    const double left = static_cast<double>(viewport_[0]) / width_;
-    const double bottom = static_cast<double>(viewport_[1]) / height_;
     const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    // The viewport in normalised device coordinates; the buffer reaches from the
-    // window's corner to the viewport's far edges.
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glBegin(GL_QUADS);
-    EmitTexCoord(Vector2(left, bottom));
-    EmitVertex(Vector3(-1.0, -1.0, 0.0));
-    EmitTexCoord(Vector2(1.0, bottom));
-    EmitVertex(Vector3(1.0, -1.0, 0.0));
-    EmitTexCoord(Vector2(1.0, 1.0));
-    EmitVertex(Vector3(1.0, 1.0, 0.0));
-    EmitTexCoord(Vector2(left, 1.0));
-    EmitVertex(Vector3(-1.0, 1.0, 0.0));
-    glEnd();
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    copy_.Draw(texture_, width_, height_, viewport_);
     if (blendWasOn)
         glEnable(GL_BLEND);
 }
 
+bool OffscreenTarget::CopyFrom(const OffscreenTarget& source)
+{
+    if (!(GLEW_VERSION_4_3 || GLEW_ARB_copy_image) || texture_ == 0 || source.texture_ == 0 ||
+        source.texels_ != texels_ || source.width_ != width_ || source.height_ != height_)
+        return false;
+    glCopyImageSubData(source.texture_, GL_TEXTURE_2D, 0, 0, 0, 0, texture_, GL_TEXTURE_2D, 0, 0, 0, 0, width_,
+                       height_, 1);
+    return true;
+}
+
 void OffscreenTarget::Release()
 {
+    copy_.Release();
     if (framebuffer_ != 0)
         glDeleteFramebuffers(1, &framebuffer_);
+    if (depthFramebuffer_ != 0)
+        glDeleteFramebuffers(1, &depthFramebuffer_);
     if (texture_ != 0)
         glDeleteTextures(1, &texture_);
+    if (depthBuffer_ != 0)
+        glDeleteRenderbuffers(1, &depthBuffer_);
     framebuffer_ = 0;
+    depthFramebuffer_ = 0;
     texture_ = 0;
+    depthBuffer_ = 0;
     width_ = 0;
     height_ = 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/ViewCopy.h"
+
 // An offscreen colour buffer the size of the view, for what is drawn once and kept
 // between frames.
 class OffscreenTarget {
@@ -9,9 +11,13 @@ public:
         Float32,  // one 32-bit float channel: sums of whole levels stay exact however they
                   // are added and taken away, where an 8-bit buffer rounds and saturates
     };
+    enum class Depth {
+        None,
+        Own,  // a depth buffer of its own, for solid objects drawn into it
+    };
     enum class Preparation { Kept, Made, Failed };
 
-    explicit OffscreenTarget(Texels texels) : texels_(texels) {}
+    explicit OffscreenTarget(Texels texels, Depth depth = Depth::None) : texels_(texels), depth_(depth) {}
     ~OffscreenTarget();
     OffscreenTarget(const OffscreenTarget&) = delete;
     OffscreenTarget& operator=(const OffscreenTarget&) = delete;
@@ -26,15 +32,24 @@ public:
     // Every texel to 0.
     void Clear();
     // Draws go to the buffer, unscissored, until EndDrawing, which returns them to the
-    // window and the scissor test to what it was.
+    // target bound before and the scissor test to what it was.
     void BeginDrawing();
+    // Draws go to the buffer as they would go to the window: a scissor box in force
+    // still applies. With depth, to the buffer's own depth as well (Depth::Own). Ended
+    // by EndDrawing; one may follow another.
+    void BeginViewDrawing(bool withDepth);
     void EndDrawing();
-    // The buffer's pixels over the window's, in the viewport, as one textured square
-    // sampled texel for pixel. A draw, not a blit: a blit starts a new scene on a
-    // software renderer, and each scene switch mid-frame costs a fence. Leaves the
+    // The buffer's pixels over the current target's, in the viewport, as one textured
+    // square sampled texel for pixel. A draw, not a blit: a blit starts a new scene on
+    // a software renderer, and each scene switch mid-frame costs a fence. Leaves the
     // depth test off and depth writes off, 2D texturing on with the buffer bound and
     // the texture environment at GL_REPLACE; blending and the matrices as they were.
-    void DrawToView() const;
+    void DrawToView();
+
+    // The source's texels into this buffer's, without a draw: a copy of memory on a
+    // software renderer. False where the driver cannot copy images or the two differ
+    // in size or kind; nothing is done then.
+    bool CopyFrom(const OffscreenTarget& source);
 
     unsigned Texture() const { return texture_; }
     int Width() const { return width_; }
@@ -45,12 +60,17 @@ private:
     void Release();
 
     Texels texels_;
+    Depth depth_;
     int viewport_[4] = {0, 0, 0, 0};
     double projection_[16] = {};
     double modelView_[16] = {};
     unsigned framebuffer_ = 0;
+    unsigned depthFramebuffer_ = 0;  // the same colours with the depth buffer
     unsigned texture_ = 0;
+    unsigned depthBuffer_ = 0;
     int width_ = 0;
     int height_ = 0;
     bool scissorWasOn_ = false;
+    int previousFramebuffer_ = 0;
+    ViewCopy copy_;
 };

@@ -4,3 +4,8 @@
 // a 21-degree perspective for a 4:3 screen whatever the window's shape, the camera at
 // z = 4 looking at the origin, back faces culled and the depth test on.
 void SetSceneView();
+
+// The window pixels (x, y, width, height) that a rectangle parallel to the view, in the
+// plane z, covers under the current matrices and viewport: a pixel more on every side,
+// clipped to the viewport (width or height 0 where nothing is left).
+void ProjectedPixelBox(double left, double bottom, double right, double top, double z, int box[4]);

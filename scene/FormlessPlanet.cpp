@@ -10,6 +10,7 @@
 #include "platform/BitmapResources.h"
 #include "platform/OpenGL.h"
 #include "render/FrameFences.h"
+#include "render/SceneView.h"
 #include "render/ShaderProgram.h"
 #include "render/Texture.h"
 #include "render/VectorMath.h"
@@ -187,9 +188,12 @@ void FormlessPlanet::Update(std::int32_t elapsedMs)
 void FormlessPlanet::DrawOffscreen()
 {
     offscreenDrawn_ = true;
+    changed_ = false;
+    changedWhole_ = false;
     accumulating_ = PrepareAccumulation();
     if (!accumulating_ || (!rebuildAccumulation_ && !levelChanged_))
         return;
+    changedWhole_ = rebuildAccumulation_;
     glPushAttrib(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ENABLE_BIT | GL_TEXTURE_BIT);
     accumulation_.BeginDrawing();
     if (rebuildAccumulation_) {
@@ -299,8 +303,26 @@ void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)
         EmitSpotOutline(outline, particle);
         accumulatedLevels_ += level - particle.drawnLevel;
         cloud_.SetDrawnLevel(index, level);
+        const double l = particle.position.x - particle.size, r = particle.position.x + particle.size;
+        const double b = particle.position.y - particle.size, t = particle.position.y + particle.size;
+        changedBox_[0] = changed_ ? std::min(changedBox_[0], l) : l;
+        changedBox_[1] = changed_ ? std::min(changedBox_[1], b) : b;
+        changedBox_[2] = changed_ ? std::max(changedBox_[2], r) : r;
+        changedBox_[3] = changed_ ? std::max(changedBox_[3], t) : t;
+        changed_ = true;
     }
     glEnd();
+}
+
+bool FormlessPlanet::CloudChange(int box[4], bool* whole) const
+{
+    *whole = changedWhole_;
+    if (changedWhole_)
+        return true;
+    if (!changed_)
+        return false;
+    ProjectedPixelBox(changedBox_[0], changedBox_[1], changedBox_[2], changedBox_[3], PlanetCentre.z, box);
+    return box[2] > 0 && box[3] > 0;
 }
 
 void FormlessPlanet::AddAccumulatedSpots()

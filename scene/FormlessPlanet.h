@@ -40,6 +40,13 @@ public:
     void Draw();
 
     const GlowCloud& Cloud() const { return cloud_; }
+    // Whether this frame's cloud comes from the accumulation buffer (known after
+    // DrawOffscreen).
+    bool AccumulatesCloud() const { return accumulating_ && accumulationAllowed_; }
+    // Where this frame's DrawOffscreen changed the accumulated cloud: the window pixels
+    // (x, y, width, height) around the squares of the spots whose level changed, or
+    // whole when the buffer was drawn again from nothing. False when nothing changed.
+    bool CloudChange(int box[4], bool* whole) const;
     // False draws every spot every frame, as where the context has no accumulation
     // buffer (for comparisons).
     void AllowAccumulation(bool allowed) { accumulationAllowed_ = allowed; }
@@ -81,5 +88,10 @@ private:
     bool accumulating_ = false;  // this frame's cloud comes from the buffer
     bool offscreenDrawn_ = false;  // DrawOffscreen ran since the last Draw
     bool levelChanged_ = false;    // a spot's grey level differs from the one drawn
+    // This frame's changes to the buffer: the box of the changed spots' squares in the
+    // planet's plane, or the whole buffer.
+    bool changed_ = false;
+    bool changedWhole_ = false;
+    double changedBox_[4] = {0.0, 0.0, 0.0, 0.0};  // left, bottom, right, top
     bool accumulationAllowed_ = true;
 };

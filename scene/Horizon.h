@@ -27,6 +27,8 @@ public:
     // False draws the picture every frame, as where the context has no such buffer
     // (for comparisons).
     void AllowCopy(bool allowed) { copyAllowed_ = allowed; }
+    // Whether the picture is drawn from a kept copy (as far as is known yet).
+    bool KeepsCopy() const { return copyAllowed_ && !copyFailed_; }
 
 private:
     void DrawPicture() const;

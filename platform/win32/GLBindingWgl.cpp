@@ -86,7 +86,9 @@ GLSurface* OpenGLSurface(WindowHandle window)
     HDC deviceContext = GetDC(handle);
     if (deviceContext == nullptr)
         return nullptr;
-    // Double-buffered RGBA, 24 colour bits, a depth buffer; everything else 0.
+    // Double-buffered RGBA, 24 colour bits; everything else 0. No depth buffer: the
+    // frame is drawn offscreen with depth of its own, and a window without one takes
+    // the finished frame as a plain copy on a software renderer.
     PIXELFORMATDESCRIPTOR descriptor;
     ZeroMemory(&descriptor, sizeof descriptor);
     descriptor.nSize = sizeof descriptor;
@@ -94,7 +96,6 @@ GLSurface* OpenGLSurface(WindowHandle window)
     descriptor.dwFlags = PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     descriptor.iPixelType = PFD_TYPE_RGBA;
     descriptor.cColorBits = 24;
-    descriptor.cDepthBits = 8;
     descriptor.iLayerType = PFD_MAIN_PLANE;
     const int format = ChoosePixelFormat(deviceContext, &descriptor);
     SetPixelFormat(deviceContext, format, &descriptor);

@@ -463,9 +463,11 @@ int RunSaverWindow(WindowHandle parentHandle, WindowProcedure procedure)
         height = static_cast<unsigned>(attributes.height);
     }
 
-    // The render thread makes its context on this window, so it needs a GLX visual.
-    int visualAttributes[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8, GLX_GREEN_SIZE, 8,
-                              GLX_BLUE_SIZE, 8,                GLX_DEPTH_SIZE, 8, None};
+    // The render thread makes its context on this window, so it needs a GLX visual. No
+    // depth buffer: the frame is drawn offscreen with depth of its own, and a window
+    // without one takes the finished frame as a plain copy on a software renderer.
+    int visualAttributes[] = {GLX_RGBA,      GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
+                              GLX_BLUE_SIZE, 8,                None};
     XVisualInfo* visual = glXChooseVisual(display, screen, visualAttributes);
     if (visual == nullptr)
         return 0;

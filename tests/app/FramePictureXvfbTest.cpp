@@ -19,6 +19,7 @@
 #include "platform/BitmapResources.h"
 #include "render/Texture.h"
 #include "render/VectorMath.h"
+#include "render/SceneBuffer.h"
 #include "scene/FlowersHolder.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
@@ -125,19 +126,25 @@ private:
 enum class Drawing { Current, First };
 
 // RenderFrame with the first drawing of the backdrop and the planet in place of today's.
+// The solid objects go through the same scene buffer: the edges of thin lines and
+// triangles fall on other pixels in a buffer than in a window (the rows run the other
+// way), which is the target's doing, not the drawing's.
 void RenderFirstFrame(std::uint32_t elapsedMs, const FirstDrawing& first)
 {
     ApplicationState& state = TheApplicationState;
     state.sceneSound->Update(elapsedMs);
+    state.sceneBuffer->BeginFlatDrawing();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     first.DrawBackdrop();
     state.planet->Update(static_cast<std::int32_t>(elapsedMs));
     first.DrawPlanet(state.planet->Cloud());
+    state.sceneBuffer->BeginSolidDrawing();
     state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
     state.flowers->Draw();
     state.creature->UpdateAndDraw(static_cast<std::int32_t>(elapsedMs));
     state.tentacles->Update(elapsedMs);
     state.tentacles->Draw();
+    state.sceneBuffer->EndAndShow();
 }
 
 struct Capture {

@@ -11,6 +11,7 @@
 #include "app/ProcessObjects.h"
 #include "platform/BitmapResources.h"
 #include "render/SceneView.h"
+#include "scene/DistantView.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
 #include "tests/render/GLTestContext.h"
@@ -372,6 +373,41 @@ TEST_F(BackdropXvfbTest, AccumulatedCloudIsTheCloudOfEverySpotDrawn)
         std::printf("frame %d: %zu of %zu channel values differ from every spot drawn\n", compared[i],
                     difference.differing, direct[i].size());
     }
+}
+
+// The kept picture of backdrop, cloud and planet, redrawn frame after frame only around
+// the spots whose level changed, is exactly the one drawn whole from the same state.
+TEST_F(BackdropXvfbTest, KeptDistantViewIsTheOneDrawnWhole)
+{
+    const GLTestContext& gl = *context_;
+    const std::vector<int> compared = {120, 700, 1300};
+    std::srand(778);
+    Horizon horizon;
+    FormlessPlanet planet;
+    DistantView kept(horizon, planet);
+    int partialFrames = 0;
+    for (int frame = 1; frame <= compared.back(); ++frame) {
+        planet.Update(16);
+        planet.DrawOffscreen();
+        int box[4] = {0, 0, 0, 0};
+        bool whole = false;
+        if (planet.CloudChange(box, &whole) && !whole)
+            ++partialFrames;
+        ASSERT_TRUE(kept.Update()) << "frame " << frame;
+        if (std::find(compared.begin(), compared.end(), frame) == compared.end())
+            continue;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        kept.Draw();
+        const std::vector<unsigned char> updated = gl.ReadBack();
+        DistantView fresh(horizon, planet);
+        ASSERT_TRUE(fresh.Update());
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        fresh.Draw();
+        const FrameDifference difference = Compare(updated, gl.ReadBack());
+        EXPECT_EQ(difference.differing, 0u) << "frame " << frame << ", by at most " << difference.largest;
+    }
+    // Most frames change a few spots, not the whole cloud.
+    EXPECT_GT(partialFrames * 2, compared.back());
 }
 
 TEST_F(BackdropXvfbTest, MissingPlanetPictureLeavesItNotReady)
