@@ -1,5 +1,7 @@
 #include "scene/DistantView.h"
 
+#include <algorithm>
+
 #include "platform/OpenGL.h"
 #include "scene/FormlessPlanet.h"
 #include "scene/Horizon.h"
@@ -9,7 +11,8 @@ bool DistantView::Update()
     if (failed_ || !planet_.AccumulatesCloud() || !horizon_.KeepsCopy())
         return false;
     bool whole = false;
-    int box[4] = {0, 0, 0, 0};
+    int boxes[FormlessPlanet::kMaxChangedBoxes][4];
+    int boxCount = 0;
     switch (kept_.PrepareForView()) {
     case OffscreenTarget::Preparation::Failed:
         failed_ = true;
@@ -18,31 +21,39 @@ bool DistantView::Update()
         whole = true;
         break;
     case OffscreenTarget::Preparation::Kept:
-        if (!planet_.CloudChange(box, &whole))
+        boxCount = planet_.CloudChanges(boxes, &whole);
+        if (!whole && boxCount == 0)
             return true;
         break;
     }
     GLint scissorBox[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
     kept_.BeginDrawing();
-    if (!whole) {
+    if (whole) {
+        DrawPicture(nullptr, 0);
+    } else {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(box[0], box[1], box[2], box[3]);
+        DrawPicture(boxes, boxCount);
+        glDisable(GL_SCISSOR_TEST);
     }
-    DrawPicture();
-    glDisable(GL_SCISSOR_TEST);
     glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
     kept_.EndDrawing();
     return horizon_.KeepsCopy();
 }
 
-void DistantView::DrawPicture()
+void DistantView::DrawPicture(const int (*boxes)[4], int boxCount)
 {
-    if (!horizon_.DrawKeptCopy()) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        horizon_.Draw();
+    // Each pass in every box before the next: the boxes do not overlap, and the
+    // buffers sampled are bound once.
+    for (int i = 0; i < std::max(1, boxCount); ++i) {
+        if (boxCount > 0)
+            glScissor(boxes[i][0], boxes[i][1], boxes[i][2], boxes[i][3]);
+        if (!horizon_.DrawKeptCopy()) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            horizon_.Draw();
+        }
     }
-    planet_.Draw();
+    planet_.DrawCloudAndPlanet(boxes, boxCount);
 }
 
 void DistantView::Draw()

@@ -27,8 +27,9 @@ public:
     const OffscreenTarget& Picture() const { return kept_; }
 
 private:
-    // The backdrop, then the planet and its cloud over it, within the scissor box in force.
-    void DrawPicture();
+    // The backdrop, then the cloud and the planet over it: in each box given (the
+    // scissor test on), or over the view for none.
+    void DrawPicture(const int (*boxes)[4], int boxCount);
 
     Horizon& horizon_;
     FormlessPlanet& planet_;

@@ -188,7 +188,7 @@ void FormlessPlanet::Update(std::int32_t elapsedMs)
 void FormlessPlanet::DrawOffscreen()
 {
     offscreenDrawn_ = true;
-    changed_ = false;
+    changedCount_ = 0;
     changedWhole_ = false;
     accumulating_ = PrepareAccumulation();
     if (!accumulating_ || (!rebuildAccumulation_ && !levelChanged_))
@@ -226,6 +226,11 @@ void FormlessPlanet::Draw()
     if (!offscreenDrawn_)
         DrawOffscreen();
     offscreenDrawn_ = false;
+    DrawCloudAndPlanet(nullptr, 0);
+}
+
+void FormlessPlanet::DrawCloudAndPlanet(const int (*boxes)[4], int boxCount)
+{
     glEnable(GL_BLEND);
     glDepthMask(GL_FALSE);
     // The planet comes right after the clear and the backdrop, which writes no depth:
@@ -234,7 +239,7 @@ void FormlessPlanet::Draw()
     glEnable(GL_TEXTURE_2D);
 
     if (accumulating_ && accumulationAllowed_) {
-        AddAccumulatedSpots();
+        AddAccumulatedSpots(boxes, boxCount);
         glUseProgram(0);
     } else {
         const double magnifiedFrom = MagnifiedHalfSize();
@@ -252,9 +257,13 @@ void FormlessPlanet::Draw()
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glBindTexture(GL_TEXTURE_2D, planetTexture_);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBegin(GL_QUADS);
-    EmitTexturedSquare(PlanetCentre, 1.0);
-    glEnd();
+    for (int i = 0; i < std::max(1, boxCount); ++i) {
+        if (boxCount > 0)
+            glScissor(boxes[i][0], boxes[i][1], boxes[i][2], boxes[i][3]);
+        glBegin(GL_QUADS);
+        EmitTexturedSquare(PlanetCentre, 1.0);
+        glEnd();
+    }
 
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
@@ -303,29 +312,58 @@ void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)
         EmitSpotOutline(outline, particle);
         accumulatedLevels_ += level - particle.drawnLevel;
         cloud_.SetDrawnLevel(index, level);
-        const double l = particle.position.x - particle.size, r = particle.position.x + particle.size;
-        const double b = particle.position.y - particle.size, t = particle.position.y + particle.size;
-        changedBox_[0] = changed_ ? std::min(changedBox_[0], l) : l;
-        changedBox_[1] = changed_ ? std::min(changedBox_[1], b) : b;
-        changedBox_[2] = changed_ ? std::max(changedBox_[2], r) : r;
-        changedBox_[3] = changed_ ? std::max(changedBox_[3], t) : t;
-        changed_ = true;
+        const double square[4] = {particle.position.x - particle.size, particle.position.y - particle.size,
+                                  particle.position.x + particle.size, particle.position.y + particle.size};
+        if (changedCount_ < kMaxChangedBoxes)
+            std::copy(square, square + 4, changedSquares_[changedCount_]);
+        for (int k = 0; k < 4; ++k)
+            changedUnion_[k] = changedCount_ == 0 ? square[k]
+                               : k < 2            ? std::min(changedUnion_[k], square[k])
+                                                  : std::max(changedUnion_[k], square[k]);
+        ++changedCount_;
     }
     glEnd();
 }
 
-bool FormlessPlanet::CloudChange(int box[4], bool* whole) const
+int FormlessPlanet::CloudChanges(int boxes[][4], bool* whole) const
 {
     *whole = changedWhole_;
-    if (changedWhole_)
-        return true;
-    if (!changed_)
-        return false;
-    ProjectedPixelBox(changedBox_[0], changedBox_[1], changedBox_[2], changedBox_[3], PlanetCentre.z, box);
-    return box[2] > 0 && box[3] > 0;
+    if (changedWhole_ || changedCount_ == 0)
+        return 0;
+    int count = 0;
+    const bool each = changedCount_ <= kMaxChangedBoxes;
+    for (int i = 0; i < (each ? changedCount_ : 1); ++i) {
+        const double* square = each ? changedSquares_[i] : changedUnion_;
+        ProjectedPixelBox(square[0], square[1], square[2], square[3], PlanetCentre.z, boxes[count]);
+        if (boxes[count][2] > 0 && boxes[count][3] > 0)
+            ++count;
+    }
+    // Overlapping boxes become their union until none overlap: a pixel drawn twice
+    // would have the cloud and the planet added twice.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (int i = 0; i < count && !merged; ++i) {
+            for (int j = i + 1; j < count && !merged; ++j) {
+                int* a = boxes[i];
+                const int* b = boxes[j];
+                if (a[0] >= b[0] + b[2] || b[0] >= a[0] + a[2] || a[1] >= b[1] + b[3] || b[1] >= a[1] + a[3])
+                    continue;
+                const int right = std::max(a[0] + a[2], b[0] + b[2]);
+                const int top = std::max(a[1] + a[3], b[1] + b[3]);
+                a[0] = std::min(a[0], b[0]);
+                a[1] = std::min(a[1], b[1]);
+                a[2] = right - a[0];
+                a[3] = top - a[1];
+                std::copy(boxes[count - 1], boxes[count - 1] + 4, boxes[j]);
+                --count;
+                merged = true;
+            }
+        }
+    }
+    return count;
 }
 
-void FormlessPlanet::AddAccumulatedSpots()
+void FormlessPlanet::AddAccumulatedSpots(const int (*boxes)[4], int boxCount)
 {
     // Every spot lies in the planet's plane, parallel to the view: the box of their
     // squares covers every pixel the buffer holds a level for.
@@ -354,12 +392,16 @@ void FormlessPlanet::AddAccumulatedSpots()
     TheFrameFences.EndPass();
     glBindTexture(GL_TEXTURE_2D, accumulation_.Texture());
     glBlendFunc(GL_ONE, GL_ONE);
-    glBegin(GL_QUADS);
-    EmitVertex(Vector3(left - margin, bottom - margin, PlanetCentre.z));
-    EmitVertex(Vector3(right + margin, bottom - margin, PlanetCentre.z));
-    EmitVertex(Vector3(right + margin, top + margin, PlanetCentre.z));
-    EmitVertex(Vector3(left - margin, top + margin, PlanetCentre.z));
-    glEnd();
+    for (int i = 0; i < std::max(1, boxCount); ++i) {
+        if (boxCount > 0)
+            glScissor(boxes[i][0], boxes[i][1], boxes[i][2], boxes[i][3]);
+        glBegin(GL_QUADS);
+        EmitVertex(Vector3(left - margin, bottom - margin, PlanetCentre.z));
+        EmitVertex(Vector3(right + margin, bottom - margin, PlanetCentre.z));
+        EmitVertex(Vector3(right + margin, top + margin, PlanetCentre.z));
+        EmitVertex(Vector3(left - margin, top + margin, PlanetCentre.z));
+        glEnd();
+    }
 }
 
 void FormlessPlanet::DrawSpots(double magnifiedFrom, bool magnified) const

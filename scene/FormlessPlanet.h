@@ -43,10 +43,15 @@ public:
     // Whether this frame's cloud comes from the accumulation buffer (known after
     // DrawOffscreen).
     bool AccumulatesCloud() const { return accumulating_ && accumulationAllowed_; }
-    // Where this frame's DrawOffscreen changed the accumulated cloud: the window pixels
-    // (x, y, width, height) around the squares of the spots whose level changed, or
-    // whole when the buffer was drawn again from nothing. False when nothing changed.
-    bool CloudChange(int box[4], bool* whole) const;
+    // Where this frame's DrawOffscreen changed the accumulated cloud, as boxes of window
+    // pixels (x, y, width, height) around the squares of the spots whose level changed,
+    // merged until no two overlap: their count, at most kMaxChangedBoxes. Whole when
+    // the buffer was drawn again from nothing (the count is then 0).
+    static constexpr int kMaxChangedBoxes = 32;
+    int CloudChanges(int boxes[][4], bool* whole) const;
+    // Draw's cloud and planet alone, each pass repeated in every box given (scissored
+    // to it; the caller turns the scissor test on), or once over the view for none.
+    void DrawCloudAndPlanet(const int (*boxes)[4], int boxCount);
     // False draws every spot every frame, as where the context has no accumulation
     // buffer (for comparisons).
     void AllowAccumulation(bool allowed) { accumulationAllowed_ = allowed; }
@@ -67,7 +72,7 @@ private:
     // difference between its new and its old contribution.
     void AccumulateSpotChanges(double magnifiedFrom, bool magnified);
     // The buffer added to the view over the squares of the spots it holds.
-    void AddAccumulatedSpots();
+    void AddAccumulatedSpots(const int (*boxes)[4], int boxCount);
     void BuildAccumulationPrograms();
     // The half side from which a spot's texture is magnified over its whole square.
     double MagnifiedHalfSize() const;
@@ -90,8 +95,9 @@ private:
     bool levelChanged_ = false;    // a spot's grey level differs from the one drawn
     // This frame's changes to the buffer: the box of the changed spots' squares in the
     // planet's plane, or the whole buffer.
-    bool changed_ = false;
     bool changedWhole_ = false;
-    double changedBox_[4] = {0.0, 0.0, 0.0, 0.0};  // left, bottom, right, top
+    int changedCount_ = 0;  // squares changed; past kMaxChangedBoxes only their union is kept
+    double changedSquares_[kMaxChangedBoxes][4] = {};  // left, bottom, right, top
+    double changedUnion_[4] = {0.0, 0.0, 0.0, 0.0};
     bool accumulationAllowed_ = true;
 };

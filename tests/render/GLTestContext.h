@@ -17,13 +17,14 @@
 
 class GLTestContext {
 public:
-    GLTestContext(int width, int height) : width_(width), height_(height)
+    // windowDepth false gives a window without a depth buffer, as the saver's is.
+    GLTestContext(int width, int height, bool windowDepth = true) : width_(width), height_(height)
     {
         display_ = XOpenDisplay(nullptr);
         if (display_ == nullptr)
             return;
         int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
-                            GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, 16, None};
+                            GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, windowDepth ? 16 : 0, None};
         XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes);
         if (visual == nullptr)
             return;
