@@ -10,9 +10,6 @@
 //   make_large_jpegs FOLDER
 //
 // A folder already holding this version's complete set is left as it is.
-#include <cstdio>  // before jpeglib.h, which needs FILE
-
-#include <jpeglib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +18,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "tools/JpegFile.h"
 
 namespace {
 
@@ -52,26 +51,13 @@ const LargeJpeg kLargeJpegs[] = {
 
 bool Write(const std::string& path, const LargeJpeg& picture)
 {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, out);
-    info.image_width = static_cast<JDIMENSION>(picture.width);
-    info.image_height = static_cast<JDIMENSION>(picture.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, picture.quality, TRUE);
-    if (picture.progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
+    JpegFileSettings settings;
+    settings.width = picture.width;
+    settings.height = picture.height;
+    settings.quality = picture.quality;
+    settings.progressive = picture.progressive;
     unsigned grain = 2463534242u;
-    for (int y = 0; y < picture.height; ++y) {
+    return WriteJpegFile(path, settings, [&](int y, unsigned char* row) {
         for (int x = 0; x < picture.width; ++x) {
             const bool top = y < picture.height / 2;
             const bool left = x < picture.width / 2;
@@ -87,12 +73,7 @@ bool Write(const std::string& path, const LargeJpeg& picture)
                 row[x * 3 + c] = static_cast<unsigned char>(value < 0 ? 0 : value > 255 ? 255 : value);
             }
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return std::fclose(out) == 0;
+    });
 }
 
 }  // namespace

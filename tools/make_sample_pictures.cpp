@@ -2,10 +2,7 @@
 // a few small landscapes and a blossom, one file of each format the saver reads
 // (24-bit BMP, 8-bit GIF with its palette, JPEG, PNG with and without transparency),
 // some in a subfolder. Deterministic: the same files on every build.
-#include <cstdio>  // before jpeglib.h, which needs FILE
-
 #include <gif_lib.h>
-#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -15,6 +12,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <vector>
+
+#include "tools/JpegFile.h"
 
 namespace {
 
@@ -348,35 +347,18 @@ bool WritePng(const std::string& path, Picture& p, bool withAlpha)
 
 bool WriteJpeg(const std::string& path, Picture& p, int quality)
 {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, out);
-    info.image_width = static_cast<JDIMENSION>(p.width);
-    info.image_height = static_cast<JDIMENSION>(p.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(std::size_t(p.width) * 3);
-    for (int y = 0; y < p.height; ++y) {
+    JpegFileSettings settings;
+    settings.width = p.width;
+    settings.height = p.height;
+    settings.quality = quality;
+    return WriteJpegFile(path, settings, [&](int y, unsigned char* row) {
         for (int x = 0; x < p.width; ++x) {
             const Colour& c = p.at(x, y);
             row[x * 3 + 0] = p.Byte(c.r);
             row[x * 3 + 1] = p.Byte(c.g);
             row[x * 3 + 2] = p.Byte(c.b);
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return std::fclose(out) == 0;
+    });
 }
 
 bool WriteGif8(const std::string& path, int w, int h, const std::vector<std::uint8_t>& index,
@@ -412,26 +394,15 @@ const std::uint8_t* HalfColour(int y) { return y < kFormatHeight / 2 ? kTop : kB
 
 bool WriteJpegEncoding(const std::string& path, J_COLOR_SPACE space, bool progressive)
 {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, out);
-    const int components = space == JCS_CMYK ? 4 : space == JCS_GRAYSCALE ? 1 : 3;
-    info.image_width = kFormatWidth;
-    info.image_height = kFormatHeight;
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(kFormatWidth * components);
-    for (int y = 0; y < kFormatHeight; ++y) {
+    JpegFileSettings settings;
+    settings.width = kFormatWidth;
+    settings.height = kFormatHeight;
+    settings.components = space == JCS_CMYK ? 4 : space == JCS_GRAYSCALE ? 1 : 3;
+    settings.space = space;
+    settings.quality = 95;
+    settings.progressive = progressive;
+    const int components = settings.components;
+    return WriteJpegFile(path, settings, [&](int y, unsigned char* row) {
         const std::uint8_t* c = HalfColour(y);
         for (int x = 0; x < kFormatWidth; ++x) {
             std::uint8_t* p = &row[x * components];
@@ -445,12 +416,7 @@ bool WriteJpegEncoding(const std::string& path, J_COLOR_SPACE space, bool progre
                     p[3] = 255;
             }
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return std::fclose(out) == 0;
+    });
 }
 
 // A picture that tells every turn and mirror apart, stored as a camera that recorded
@@ -534,31 +500,15 @@ bool WriteOrientedJpeg(const std::string& path, int orientation, ExifDamage dama
             std::memcpy(&pixels[(static_cast<std::size_t>(row) * width + column) * 3], UprightColour(x, y), 3);
         }
     }
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, out);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
+    JpegFileSettings settings;
+    settings.width = width;
+    settings.height = height;
+    settings.quality = 95;
     // Both byte orders, as cameras write both.
-    const std::vector<std::uint8_t> exif = ExifBlock(orientation, orientation % 2 == 1, damage);
-    jpeg_write_marker(&info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
-    for (int y = 0; y < height; ++y) {
-        JSAMPROW rows[1] = {&pixels[static_cast<std::size_t>(y) * width * 3]};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return std::fclose(out) == 0;
+    settings.app1 = ExifBlock(orientation, orientation % 2 == 1, damage);
+    return WriteJpegFile(path, settings, [&](int y, unsigned char* row) {
+        std::memcpy(row, &pixels[static_cast<std::size_t>(y) * width * 3], static_cast<std::size_t>(width) * 3);
+    });
 }
 
 // An indexed BMP of 1 or 4 bits per pixel: index 0 is kTop, 1 is kBottom.
