@@ -8,6 +8,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/PictureFormat.h"
 #include "platform/ZeroedPages.h"
 
 namespace platform {
@@ -199,10 +200,7 @@ bool KeepScansDrawn(const std::uint8_t* bytes, std::size_t size, const int (&las
             for (std::size_t i = 0; i < components; ++i)
                 keep = keep || firstCoefficient <= lastById[segment[1 + 2 * i]];
             dropped = dropped || !keep;
-            // The entropy-coded data runs to the next marker that is not a stuffed byte or a restart.
-            while (end + 1 < size &&
-                   !(bytes[end] == 0xFF && bytes[end + 1] != 0 && (bytes[end + 1] < 0xD0 || bytes[end + 1] > 0xD7)))
-                ++end;
+            end = EndOfEntropyCodedData(bytes, size, end);
             if (end + 1 >= size)
                 end = size;
         }

@@ -216,8 +216,7 @@ PictureVerdict InspectJpeg(const std::uint8_t* bytes, std::size_t size, PictureH
         const bool holdsDc = segment[1 + 2 * scanComponents] == 0;
         // The entropy-coded data runs to the next marker that is not a stuffed byte or a restart.
         const std::size_t dataStart = at;
-        while (at + 1 < size && !(bytes[at] == 0xFF && bytes[at + 1] != 0 && (bytes[at + 1] < 0xD0 || bytes[at + 1] > 0xD7)))
-            ++at;
+        at = EndOfEntropyCodedData(bytes, size, at);
         if (!arithmetic && holdsDc && static_cast<std::int64_t>(at - dataStart) * 8 < scanBlocks)
             return PictureVerdict::Damaged;
     }
@@ -337,6 +336,14 @@ PictureVerdict InspectPicture(const std::uint8_t* bytes, std::size_t size, bool 
                       ScaledSide(header->height, header->scaleDenominator), header->bitsPerPixel))
         return PictureVerdict::TooLarge;
     return PictureVerdict::Accepted;
+}
+
+std::size_t EndOfEntropyCodedData(const std::uint8_t* bytes, std::size_t size, std::size_t from)
+{
+    std::size_t at = from;
+    while (at + 1 < size && !(bytes[at] == 0xFF && bytes[at + 1] != 0 && (bytes[at + 1] < 0xD0 || bytes[at + 1] > 0xD7)))
+        ++at;
+    return at;
 }
 
 }  // namespace platform

@@ -60,6 +60,10 @@ struct PictureHeader {
 // scaleDenominator (the memory bound then applies to the reduced bitmap).
 PictureVerdict InspectPicture(const std::uint8_t* bytes, std::size_t size, bool reducedJpeg, PictureHeader* header);
 
+// Where a JPEG scan's entropy-coded data that starts at `from` ends: at the next marker
+// that is neither a stuffed byte nor a restart; size - 1 or more when none follows.
+std::size_t EndOfEntropyCodedData(const std::uint8_t* bytes, std::size_t size, std::size_t from);
+
 // The size of one dimension after a JPEG reduction by denominator (rounded up, as the
 // JPEG decoders do).
 inline std::int64_t ScaledSide(std::int64_t side, int denominator) { return (side + denominator - 1) / denominator; }
