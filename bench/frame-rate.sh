@@ -12,6 +12,8 @@
 # Usage: bench/frame-rate.sh [build folder] [seconds per run] [WxH ...]
 #   ZEN_BENCH_SAVER=path   measure another build of the saver (e.g. an older one)
 #   ZEN_BENCH_VSYNC=0      skip the runs with "Enable VSync control" on
+#   ZEN_BENCH_FIXED_SEED=1 the same scene on every run (the clock the scene is seeded
+#                          from is held at one second): for comparing builds
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(readlink -f "${1:-build}")"
@@ -20,7 +22,9 @@ shift $(($# < 2 ? $# : 2))
 sizes=("$@")
 ((${#sizes[@]} > 0)) || sizes=(1024x768 1920x1080)
 warmup=5
-cmake --build "$build" -j2 --target zentharis EmptyFrameLoopBench > /dev/null
+cmake --build "$build" -j2 --target zentharis EmptyFrameLoopBench zen_fixed_seed > /dev/null
+preload=""
+[[ "${ZEN_BENCH_FIXED_SEED:-0}" == 1 ]] && preload="$build/bench/libzen_fixed_seed.so"
 saver="$(readlink -f "${ZEN_BENCH_SAVER:-$build/zentharis}")"
 pictures="$build/sample-pictures"
 
@@ -56,7 +60,7 @@ run_saver() {
     xvfb-run -a -s "-screen 0 ${size}x24 -noreset" bash -c '
       cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" "{ sub(/^.*\\) /, \"\"); print (\$12 + \$13) / hz }" "/proc/$1/stat"; }
       server="$(pgrep -P "$PPID" Xvfb || true)"
-      "$1" /s & saver=$!
+      LD_PRELOAD="$4" "$1" /s & saver=$!
       sleep "$3"
       saverStart="$(cpu_seconds "$saver")"; serverStart="$(cpu_seconds "$server")"
       sleep "$(($2 - $3))"
@@ -64,7 +68,7 @@ run_saver() {
       xdotool key space
       wait "$saver"
       echo "$saverEnd $saverStart $serverEnd $serverStart $(($2 - $3))"
-    ' _ "$work/zentharis" "$seconds" "$warmup" > "$work/cpu"
+    ' _ "$work/zentharis" "$seconds" "$warmup" "$preload" > "$work/cpu"
   if [[ ! -s "$work/hud/frametime_(ms)" ]]; then
     echo "the saver drew nothing; its log:" >&2
     cat "$work/zentharis.log" >&2
@@ -79,7 +83,7 @@ run_saver() {
       100 * s / t, (n > 0 ? 1000 * s / n : 0), 100 * x / t }' "$work/cpu"
 }
 
-echo "saver: $saver"
+echo "saver: $saver${preload:+ (scene seed fixed)}"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg), ${seconds} s per run, first ${warmup} s left out"
 for size in "${sizes[@]}"; do
   echo "== ${size}"
