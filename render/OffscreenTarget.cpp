@@ -4,6 +4,7 @@
 
 #include "platform/OpenGL.h"
 #include "render/FrameFences.h"
+#include "render/SceneView.h"
 #include "render/Texture.h"
 
 OffscreenTarget::~OffscreenTarget() { Release(); }
@@ -18,12 +19,11 @@ bool OffscreenTarget::IsSupported(Texels texels)
 
 OffscreenTarget::Preparation OffscreenTarget::PrepareForView()
 {
-    GLint viewport[4] = {0, 0, 0, 0};
-    GLdouble projection[16];
-    GLdouble modelView[16];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    ViewState view;
+    ReadViewState(&view);
+    const double* projection = view.projection;
+    const double* modelView = view.modelView;
+    const int* viewport = view.viewport;
     const bool sameMatrices = std::equal(projection, projection + 16, projection_) &&
                               std::equal(modelView, modelView + 16, modelView_);
     const bool sameViewport = std::equal(viewport, viewport + 4, viewport_);

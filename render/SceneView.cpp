@@ -20,20 +20,23 @@ void SetSceneView()
     glCullFace(GL_BACK);
 }
 
-void ProjectedPixelBox(double left, double bottom, double right, double top, double z, int box[4])
+void ReadViewState(ViewState* view)
 {
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetDoublev(GL_MODELVIEW_MATRIX, view->modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, view->projection);
+    glGetIntegerv(GL_VIEWPORT, view->viewport);
+}
+
+void ProjectedPixelBox(const ViewState& view, double left, double bottom, double right, double top, double z,
+                       int box[4])
+{
+    const int* viewport = view.viewport;
     const double xs[2] = {left, right};
     const double ys[2] = {bottom, top};
     double lowX = 0.0, lowY = 0.0, highX = 0.0, highY = 0.0;
     for (int i = 0; i < 4; ++i) {
         GLdouble x = 0.0, y = 0.0, depth = 0.0;
-        gluProject(xs[i & 1], ys[i >> 1], z, modelView, projection, viewport, &x, &y, &depth);
+        gluProject(xs[i & 1], ys[i >> 1], z, view.modelView, view.projection, viewport, &x, &y, &depth);
         lowX = i == 0 ? x : std::min(lowX, x);
         lowY = i == 0 ? y : std::min(lowY, y);
         highX = i == 0 ? x : std::max(highX, x);

@@ -5,7 +5,16 @@
 // z = 4 looking at the origin, back faces culled and the depth test on.
 void SetSceneView();
 
+// The current matrices and viewport, as OpenGL holds them.
+struct ViewState {
+    double modelView[16] = {};
+    double projection[16] = {};
+    int viewport[4] = {0, 0, 0, 0};
+};
+void ReadViewState(ViewState* view);
+
 // The window pixels (x, y, width, height) that a rectangle parallel to the view, in the
-// plane z, covers under the current matrices and viewport: a pixel more on every side,
-// clipped to the viewport (width or height 0 where nothing is left).
-void ProjectedPixelBox(double left, double bottom, double right, double top, double z, int box[4]);
+// plane z, covers under the view given: a pixel more on every side, clipped to the
+// viewport (width or height 0 where nothing is left).
+void ProjectedPixelBox(const ViewState& view, double left, double bottom, double right, double top, double z,
+                       int box[4]);

@@ -330,11 +330,13 @@ int FormlessPlanet::CloudChanges(int boxes[][4], bool* whole) const
     *whole = changedWhole_;
     if (changedWhole_ || changedCount_ == 0)
         return 0;
+    ViewState view;
+    ReadViewState(&view);
     int count = 0;
     const bool each = changedCount_ <= kMaxChangedBoxes;
     for (int i = 0; i < (each ? changedCount_ : 1); ++i) {
         const double* square = each ? changedSquares_[i] : changedUnion_;
-        ProjectedPixelBox(square[0], square[1], square[2], square[3], PlanetCentre.z, boxes[count]);
+        ProjectedPixelBox(view, square[0], square[1], square[2], square[3], PlanetCentre.z, boxes[count]);
         if (boxes[count][2] > 0 && boxes[count][3] > 0)
             ++count;
     }
