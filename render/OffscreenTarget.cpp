@@ -67,7 +67,9 @@ bool OffscreenTarget::Make(int width, int height)
     if (complete && depth_ == Depth::Own) {
         glGenRenderbuffers(1, &depthBuffer_);
         glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+        floatDepth_ = GLEW_VERSION_3_0 || GLEW_ARB_depth_buffer_float;
+        glRenderbufferStorage(GL_RENDERBUFFER, floatDepth_ ? GL_DEPTH_COMPONENT32F : GL_DEPTH_COMPONENT24, width,
+                              height);
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
         glGenFramebuffers(1, &depthFramebuffer_);
         glBindFramebuffer(GL_FRAMEBUFFER, depthFramebuffer_);
@@ -155,6 +157,7 @@ void OffscreenTarget::Release()
     depthFramebuffer_ = 0;
     texture_ = 0;
     depthBuffer_ = 0;
+    floatDepth_ = false;
     width_ = 0;
     height_ = 0;
 }

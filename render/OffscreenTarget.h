@@ -51,6 +51,8 @@ public:
     // in size or kind; nothing is done then.
     bool CopyFrom(const OffscreenTarget& source);
 
+    // Whether its own depth buffer holds 32-bit floats.
+    bool HasFloatDepth() const { return floatDepth_; }
     unsigned Texture() const { return texture_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -68,6 +70,7 @@ private:
     unsigned depthFramebuffer_ = 0;  // the same colours with the depth buffer
     unsigned texture_ = 0;
     unsigned depthBuffer_ = 0;
+    bool floatDepth_ = false;
     int width_ = 0;
     int height_ = 0;
     bool scissorWasOn_ = false;

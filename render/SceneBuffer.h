@@ -21,14 +21,20 @@ public:
     // draw. False where that cannot be done (the frame goes to the window, or the
     // driver cannot copy images); then it is to be drawn.
     bool CopyPicture(const OffscreenTarget& picture);
-    // The same pixels with the buffer's depth, cleared: the solid objects.
+    // The same pixels with the buffer's depth, as good as cleared: the solid objects.
     void BeginSolidDrawing();
     // Back to the window, and the frame over it. Leaves the depth test and depth writes
-    // on, texturing and blending off.
+    // on, texturing and blending off, the depth range whole.
     void EndAndShow();
+
+    // A float depth buffer is cleared once in this many frames.
+    static constexpr int kFramesPerDepthClear = 64;
 
 private:
     OffscreenTarget target_{OffscreenTarget::Texels::Colour8, OffscreenTarget::Depth::Own};
     bool failed_ = false;
     bool drawing_ = false;
+    // Frames until the next depth clear, and the top of the next frame's depth range.
+    int framesToDepthClear_ = 0;
+    double depthRangeTop_ = 1.0;
 };

@@ -128,7 +128,7 @@ enum class Drawing { Current, First };
 // RenderFrame with the first drawing of the backdrop and the planet in place of today's.
 // The solid objects go through the same scene buffer: the edges of thin lines and
 // triangles fall on other pixels in a buffer than in a window (the rows run the other
-// way), which is the target's doing, not the drawing's.
+// way), which is the target's doing, not the drawing's. Its depth is cleared each frame.
 void RenderFirstFrame(std::uint32_t elapsedMs, const FirstDrawing& first)
 {
     ApplicationState& state = TheApplicationState;
@@ -139,6 +139,9 @@ void RenderFirstFrame(std::uint32_t elapsedMs, const FirstDrawing& first)
     state.planet->Update(static_cast<std::int32_t>(elapsedMs));
     first.DrawPlanet(state.planet->Cloud());
     state.sceneBuffer->BeginSolidDrawing();
+    // The depth cleared every frame, over the range the buffer's first frame gets.
+    glDepthRange(0.5, 1.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
     state.flowers->Update(static_cast<std::int32_t>(elapsedMs));
     state.flowers->Draw();
     state.creature->UpdateAndDraw(static_cast<std::int32_t>(elapsedMs));
@@ -161,8 +164,9 @@ struct CapturePlan {
     std::vector<int> frames;
 };
 
-// One run of the scene from the seed; draws only the captured frames in full (the others
-// are clipped to one pixel: the scene's state advances all the same).
+// One run of the scene from the seed; draws only the captured frames and a few before
+// each in full (the others are clipped to one pixel: the scene's state advances all the
+// same).
 std::vector<Capture> RunScene(const GLTestContext& gl, Drawing drawing, CapturePlan plan, int lastFrame)
 {
     ApplicationState& state = TheApplicationState;
@@ -194,7 +198,14 @@ std::vector<Capture> RunScene(const GLTestContext& gl, Drawing drawing, CaptureP
             capture = frame == beforeDisc || (discShown >= 0 && frame == discShown + 60) ||
                       (discGone >= 0 && frame == discGone + 180);
         }
-        if (!capture) {
+        // The frames just before a captured one are drawn in full too, so that it is
+        // drawn over what they left (the scene buffer's depth is not cleared each frame).
+        const auto leadsTo = [frame](int captured) { return captured >= frame && captured - frame <= 8; };
+        const bool inFull =
+            capture || std::any_of(plan.frames.begin(), plan.frames.end(), leadsTo) ||
+            (plan.chooseFrames && (leadsTo(beforeDisc) || (discShown >= 0 && leadsTo(discShown + 60)) ||
+                                   (discGone >= 0 && leadsTo(discGone + 180))));
+        if (!inFull) {
             glEnable(GL_SCISSOR_TEST);
             glScissor(0, 0, 1, 1);
         }
