@@ -44,10 +44,13 @@ void Horizon::Draw()
         DrawPicture();
 }
 
-bool Horizon::CopyDrawnPicture()
+const OffscreenTarget* Horizon::KeptCopy()
 {
-    // Sampling the view's pixels one for one costs far less than filtering the picture
-    // into them on a software renderer.
+    return PrepareCopy() ? &drawn_ : nullptr;
+}
+
+bool Horizon::PrepareCopy()
+{
     if (!copyAllowed_ || copyFailed_)
         return false;
     switch (drawn_.PrepareForView()) {
@@ -63,6 +66,15 @@ bool Horizon::CopyDrawnPicture()
     case OffscreenTarget::Preparation::Kept:
         break;
     }
+    return true;
+}
+
+bool Horizon::CopyDrawnPicture()
+{
+    // Sampling the view's pixels one for one costs far less than filtering the picture
+    // into them on a software renderer.
+    if (!PrepareCopy())
+        return false;
     drawn_.DrawToView();
     // As drawing the picture leaves them.
     glDisable(GL_TEXTURE_2D);
