@@ -84,6 +84,7 @@ bool OffscreenTarget::Make(int width, int height)
     }
     width_ = width;
     height_ = height;
+    rowsFlipped_ = GLEW_VERSION_4_5 || GLEW_ARB_clip_control;
     Clear();
     return true;
 }
@@ -103,16 +104,35 @@ void OffscreenTarget::BeginDrawing()
 {
     // The buffer's pixels are the view's: a scissor box in force must not keep any out.
     scissorWasOn_ = glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE;
+    scissorBoxFlipped_ = false;
     glDisable(GL_SCISSOR_TEST);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    FlipRows();
 }
 
 void OffscreenTarget::BeginViewDrawing(bool withDepth)
 {
     scissorWasOn_ = false;
+    scissorBoxFlipped_ = false;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, withDepth && depthFramebuffer_ != 0 ? depthFramebuffer_ : framebuffer_);
+    FlipRows();
+    if (rowsFlipped_ && glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE) {
+        glGetIntegerv(GL_SCISSOR_BOX, windowScissorBox_);
+        int box[4] = {windowScissorBox_[0], windowScissorBox_[1], windowScissorBox_[2], windowScissorBox_[3]};
+        ToBufferRows(box);
+        glScissor(box[0], box[1], box[2], box[3]);
+        scissorBoxFlipped_ = true;
+    }
+}
+
+void OffscreenTarget::FlipRows()
+{
+    if (!rowsFlipped_)
+        return;
+    glGetIntegerv(GL_CLIP_ORIGIN, &previousClipOrigin_);
+    glClipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
 }
 
 void OffscreenTarget::EndDrawing()
@@ -120,16 +140,46 @@ void OffscreenTarget::EndDrawing()
     TheFrameFences.EndPass();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer_));
     previousFramebuffer_ = 0;
+    if (rowsFlipped_)
+        glClipControl(static_cast<GLenum>(previousClipOrigin_), GL_NEGATIVE_ONE_TO_ONE);
+    if (scissorBoxFlipped_)
+        glScissor(windowScissorBox_[0], windowScissorBox_[1], windowScissorBox_[2], windowScissorBox_[3]);
+    scissorBoxFlipped_ = false;
     if (scissorWasOn_)
         glEnable(GL_SCISSOR_TEST);
+}
+
+void OffscreenTarget::ToBufferRows(int box[4]) const
+{
+    if (rowsFlipped_)
+        box[1] = height_ - box[1] - box[3];
 }
 
 void OffscreenTarget::DrawToView()
 {
     const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
-    copy_.Draw(texture_, width_, height_, viewport_);
+    copy_.Draw(texture_, width_, height_, viewport_, rowsFlipped_);
     if (blendWasOn)
         glEnable(GL_BLEND);
+}
+
+bool OffscreenTarget::CopyToView()
+{
+    if (!rowsFlipped_)
+        return false;
+    // Rows top first in the buffer and in the window: the blit turns neither, and a
+    // software renderer copies memory. Not an offscreen target's: those hold their
+    // rows the same way, where a blit would turn them.
+    GLint drawFramebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    GLint readFramebuffer = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    const int* v = viewport_;
+    glBlitFramebuffer(v[0], height_ - v[1] - v[3], v[0] + v[2], height_ - v[1], v[0], v[1] + v[3], v[0] + v[2], v[1],
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
+    return true;
 }
 
 bool OffscreenTarget::CopyFrom(const OffscreenTarget& source)
@@ -167,6 +217,7 @@ void OffscreenTarget::Release()
     texture_ = 0;
     depthBuffer_ = 0;
     floatDepth_ = false;
+    rowsFlipped_ = false;
     width_ = 0;
     height_ = 0;
 }

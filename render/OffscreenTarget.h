@@ -33,18 +33,31 @@ public:
     void Clear();
     // Draws go to the buffer, unscissored, until EndDrawing, which returns them to the
     // target bound before and the scissor test to what it was.
+    //
+    // Where the driver can turn the window's y axis (clip control), the buffer holds the
+    // view's rows top first, as a window does in memory, so that it reaches the window
+    // by a plain copy (see CopyToView). Scissor boxes given while drawing into it are
+    // then in its rows: see ToBufferRows.
     void BeginDrawing();
     // Draws go to the buffer as they would go to the window: a scissor box in force
     // still applies. With depth, to the buffer's own depth as well (Depth::Own). Ended
     // by EndDrawing; one may follow another.
     void BeginViewDrawing(bool withDepth);
     void EndDrawing();
+    // A box in the window's pixels (left, bottom, width, height) as the same pixels of
+    // the buffer, for the scissor test while drawing into it.
+    void ToBufferRows(int box[4]) const;
+    bool RowsFlipped() const { return rowsFlipped_; }
     // The buffer's pixels over the current target's, in the viewport, as one textured
     // square sampled texel for pixel. A draw, not a blit: a blit starts a new scene on
     // a software renderer, and each scene switch mid-frame costs a fence. Leaves the
     // depth test off and depth writes off, 2D texturing on with the buffer bound and
     // the texture environment at GL_REPLACE; blending and the matrices as they were.
     void DrawToView();
+    // The buffer's pixels over the window's (the draw framebuffer bound), in the
+    // viewport, by a blit: where the rows run as the window's, a copy of memory on a
+    // software renderer. False, and nothing done, where they do not.
+    bool CopyToView();
 
     // The source's texels into this buffer's, without a draw: a copy of memory on a
     // software renderer. False where the driver cannot copy images or the two differ
@@ -57,11 +70,13 @@ public:
     // Whether its own depth buffer holds 32-bit floats.
     bool HasFloatDepth() const { return floatDepth_; }
     unsigned Texture() const { return texture_; }
+    unsigned Framebuffer() const { return framebuffer_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
 
 private:
     bool Make(int width, int height);
+    void FlipRows();
     void Release();
 
     Texels texels_;
@@ -74,6 +89,10 @@ private:
     unsigned texture_ = 0;
     unsigned depthBuffer_ = 0;
     bool floatDepth_ = false;
+    bool rowsFlipped_ = false;
+    int previousClipOrigin_ = 0;
+    int windowScissorBox_[4] = {0, 0, 0, 0};
+    bool scissorBoxFlipped_ = false;
     int width_ = 0;
     int height_ = 0;
     bool scissorWasOn_ = false;

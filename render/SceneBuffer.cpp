@@ -69,7 +69,8 @@ void SceneBuffer::EndAndShow()
     drawing_ = false;
     target_.EndDrawing();
     glDepthRange(0.0, 1.0);
-    target_.DrawToView();
+    if (!target_.CopyToView())
+        target_.DrawToView();
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);

@@ -18,7 +18,7 @@ void main()
 
 ViewCopy::~ViewCopy() { Release(); }
 
-void ViewCopy::Draw(unsigned texture, int textureWidth, int textureHeight, const int viewport[4])
+void ViewCopy::Draw(unsigned texture, int textureWidth, int textureHeight, const int viewport[4], bool rowsFlipped)
 {
     // Built on first use, in the context that draws; without it the fixed pipeline draws
     // the same texels, only slower on a software renderer.
@@ -31,9 +31,16 @@ void ViewCopy::Draw(unsigned texture, int textureWidth, int textureHeight, const
         }
     }
     const double left = static_cast<double>(viewport[0]) / textureWidth;
-    const double bottom = static_cast<double>(viewport[1]) / textureHeight;
+    double bottom = static_cast<double>(viewport[1]) / textureHeight;
     const double right = static_cast<double>(viewport[0] + viewport[2]) / textureWidth;
-    const double top = static_cast<double>(viewport[1] + viewport[3]) / textureHeight;
+    double top = static_cast<double>(viewport[1] + viewport[3]) / textureHeight;
+    // The view's bottom row is the texture's last. Into a window that turns it upright;
+    // into a buffer of turned rows the flipped drawing turns it once more, so texels
+    // keep their rows.
+    if (rowsFlipped) {
+        bottom = 1.0 - bottom;
+        top = 1.0 - top;
+    }
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);

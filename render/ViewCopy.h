@@ -13,10 +13,12 @@ public:
     ViewCopy& operator=(const ViewCopy&) = delete;
 
     // texture is textureWidth x textureHeight and reaches from the window's corner;
-    // viewport is the part drawn. Leaves blending, the depth test and depth writes off,
-    // 2D texturing on with the texture bound and the texture environment at GL_REPLACE;
-    // the matrices and the program as they were (none).
-    void Draw(unsigned texture, int textureWidth, int textureHeight, const int viewport[4]);
+    // viewport is the part drawn. rowsFlipped: the texture holds the rows top first (see
+    // OffscreenTarget), as does the target when it is such a buffer. Leaves blending,
+    // the depth test and depth writes off, 2D texturing on with the texture bound and
+    // the texture environment at GL_REPLACE; the matrices and the program as they were
+    // (none).
+    void Draw(unsigned texture, int textureWidth, int textureHeight, const int viewport[4], bool rowsFlipped);
     // Before its context goes.
     void Release();
 

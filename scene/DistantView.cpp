@@ -24,6 +24,8 @@ bool DistantView::Update()
         boxCount = planet_.CloudChanges(boxes, &whole);
         if (!whole && boxCount == 0)
             return true;
+        for (int i = 0; i < boxCount; ++i)
+            kept_.ToBufferRows(boxes[i]);
         break;
     }
     GLint scissorBox[4] = {0, 0, 0, 0};

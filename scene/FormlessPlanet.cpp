@@ -36,13 +36,16 @@ void main()
 }
 )";
 
-// The accumulated levels, one texel per pixel, as a colour to add to the view.
+// The accumulated levels, one texel per pixel, as a colour to add to the view. The
+// texel of a pixel is at its window position times pixelScale plus pixelOffset: the
+// levels' rows may run the other way than the target's.
 const char* const kAddShader = R"(#version 110
 uniform sampler2D levels;
-uniform vec2 inverseSize;
+uniform vec2 pixelScale;
+uniform vec2 pixelOffset;
 void main()
 {
-    float sum = texture2D(levels, gl_FragCoord.xy * inverseSize).r;
+    float sum = texture2D(levels, gl_FragCoord.xy * pixelScale + pixelOffset).r;
     gl_FragColor = vec4(vec3(sum / 255.0), 0.0);
 }
 )";
@@ -166,7 +169,8 @@ void FormlessPlanet::BuildAccumulationPrograms()
     glUniform1i(glGetUniformLocation(spotChangeProgram_, "glow"), 0);
     glUseProgram(addProgram_);
     glUniform1i(glGetUniformLocation(addProgram_, "levels"), 0);
-    inverseSizeLocation_ = glGetUniformLocation(addProgram_, "inverseSize");
+    pixelScaleLocation_ = glGetUniformLocation(addProgram_, "pixelScale");
+    pixelOffsetLocation_ = glGetUniformLocation(addProgram_, "pixelOffset");
     glUseProgram(0);
 }
 
@@ -387,8 +391,16 @@ void FormlessPlanet::AddAccumulatedSpots(const int (*boxes)[4], int boxCount)
     // A little more, so that no pixel on the box's edge is left to the rasteriser's rule.
     const double margin = 0.05;
     glUseProgram(addProgram_);
-    glUniform2f(inverseSizeLocation_, 1.0f / static_cast<float>(accumulation_.Width()),
-                1.0f / static_cast<float>(accumulation_.Height()));
+    // The levels hold turned rows (see OffscreenTarget); a target that does not turn
+    // its own (the window) reads them turned back.
+    GLint clipOrigin = GL_LOWER_LEFT;
+    if (accumulation_.RowsFlipped())
+        glGetIntegerv(GL_CLIP_ORIGIN, &clipOrigin);
+    const bool turnBack = accumulation_.RowsFlipped() && clipOrigin == GL_LOWER_LEFT;
+    const float inverseHeight = 1.0f / static_cast<float>(accumulation_.Height());
+    glUniform2f(pixelScaleLocation_, 1.0f / static_cast<float>(accumulation_.Width()),
+                turnBack ? -inverseHeight : inverseHeight);
+    glUniform2f(pixelOffsetLocation_, 0.0f, turnBack ? 1.0f : 0.0f);
     // Sampling a buffer that a recent pass drew into ends the window's pass there in
     // the driver anyway; ended here, it is held like the others.
     TheFrameFences.EndPass();

@@ -87,7 +87,8 @@ private:
     OffscreenTarget accumulation_{OffscreenTarget::Texels::Float32};
     unsigned spotChangeProgram_ = 0;
     unsigned addProgram_ = 0;
-    int inverseSizeLocation_ = -1;
+    int pixelScaleLocation_ = -1;
+    int pixelOffsetLocation_ = -1;
     int accumulatedLevels_ = 0;  // the sum of the spots' drawn levels
     bool rebuildAccumulation_ = true;
     bool accumulating_ = false;  // this frame's cloud comes from the buffer

@@ -126,9 +126,7 @@ private:
 enum class Drawing { Current, First };
 
 // RenderFrame with the first drawing of the backdrop and the planet in place of today's.
-// The solid objects go through the same scene buffer: the edges of thin lines and
-// triangles fall on other pixels in a buffer than in a window (the rows run the other
-// way), which is the target's doing, not the drawing's. Its depth is cleared each frame.
+// The solid objects go through the same scene buffer, its depth cleared each frame.
 void RenderFirstFrame(std::uint32_t elapsedMs, const FirstDrawing& first)
 {
     ApplicationState& state = TheApplicationState;
