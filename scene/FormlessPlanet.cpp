@@ -316,8 +316,17 @@ void FormlessPlanet::AccumulateSpotChanges(double magnifiedFrom, bool magnified)
         EmitSpotOutline(outline, particle);
         accumulatedLevels_ += level - particle.drawnLevel;
         cloud_.SetDrawnLevel(index, level);
-        const double square[4] = {particle.position.x - particle.size, particle.position.y - particle.size,
-                                  particle.position.x + particle.size, particle.position.y + particle.size};
+        if (outline.count == 0)
+            continue;
+        // Only the outline's pixels change: its box, not the whole square.
+        Vector2 low = outline.corners[0], high = outline.corners[0];
+        for (std::size_t k = 1; k < outline.count; ++k) {
+            low = Vector2(std::min(low.x, outline.corners[k].x), std::min(low.y, outline.corners[k].y));
+            high = Vector2(std::max(high.x, outline.corners[k].x), std::max(high.y, outline.corners[k].y));
+        }
+        const Vector3 lowCorner = GlowSpotOutline::OnSquare(low, particle.position, particle.size);
+        const Vector3 highCorner = GlowSpotOutline::OnSquare(high, particle.position, particle.size);
+        const double square[4] = {lowCorner.x, lowCorner.y, highCorner.x, highCorner.y};
         if (changedCount_ < kMaxChangedBoxes)
             std::copy(square, square + 4, changedSquares_[changedCount_]);
         for (int k = 0; k < 4; ++k)
