@@ -151,6 +151,8 @@ target_link_libraries(zentharis PRIVATE zentharis_core zentharis_process_objects
 # No link time in the file's header: the same source links to the same bytes.
 target_link_options(zentharis PRIVATE -municode -Wl,--no-insert-timestamp)
 set_target_properties(zentharis PROPERTIES SUFFIX ".scr")
+# The installer, zentharis-<version>-setup.exe.
+include(cmake/WindowsInstaller.cmake)
 
 # The large-picture benchmark, run under Wine by bench/large-pictures.sh.
 add_executable(LargePictureDecode bench/LargePictureDecode.cpp bench/win32/PeakMemoryWin32.cpp)

@@ -15,6 +15,7 @@ packages=(
   # GLEW's source package, and Wine to run the Windows tests.
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   dpkg-dev xz-utils wine wine64
+  nsis file  # the Windows installer (makensis); the release's checks of what it made
   xscreensaver debootstrap  # the daemon check and the Debian package (dpkg-dev above)
   lintian desktop-file-utils libxml2-utils  # Debian's checks of the package, its desktop entry and XML
   # What Wine only recommends but the checks need: OpenGL child windows (the preview) are

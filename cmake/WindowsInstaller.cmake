@@ -1,0 +1,61 @@
+# The Windows installer, zentharis-<version>-setup.exe, made by makensis (Debian's nsis)
+# from packaging/windows/zentharis.nsi.in: the stripped .scr, the read-me (also its
+# first page), the saver's own icon and a picture made from the generated backdrop. Its version is the project's.
+find_program(ZEN_MAKENSIS makensis)
+if(NOT ZEN_MAKENSIS)
+  message(WARNING "makensis (Debian's nsis) is missing: no installer (scripts/install-deps.sh installs it).")
+  return()
+endif()
+
+set(ZEN_SETUP_DIR ${CMAKE_BINARY_DIR}/setup)
+set(ZEN_SETUP_FILE ${CMAKE_BINARY_DIR}/zentharis-${PROJECT_VERSION}-setup.exe)
+set(ZEN_SETUP_SAVER ${ZEN_SETUP_DIR}/zentharis.scr)
+set(ZEN_SETUP_README ${ZEN_SETUP_DIR}/ReadMe.txt)
+set(ZEN_SETUP_SCRIPT ${ZEN_SETUP_DIR}/zentharis.nsi)
+
+# The saver's icon, as the native build lists it for the .scr (icon 100).
+foreach(entry ${ZEN_NATIVE_RESOURCES})
+  if(entry MATCHES "^Icon\\|100\\|(.*)$")
+    set(ZEN_SETUP_ICON ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+if(NOT ZEN_SETUP_ICON)
+  message(FATAL_ERROR "The native build lists no icon 100 for the installer.")
+endif()
+
+# The finish page's picture: the middle of the generated dusk backdrop (bitmap 149), at
+# the 164x314 the page shows, as the uncompressed 24-bit BMP it takes.
+foreach(entry ${ZEN_NATIVE_RESOURCES})
+  if(entry MATCHES "^Bitmap\\|149\\|(.*)$")
+    set(ZEN_SETUP_BACKDROP ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+find_program(ZEN_CONVERT convert)
+if(NOT ZEN_SETUP_BACKDROP OR NOT ZEN_CONVERT)
+  message(FATAL_ERROR "The installer's picture needs the backdrop (bitmap 149) and ImageMagick's convert.")
+endif()
+set(ZEN_SETUP_WIZARD_BITMAP ${ZEN_SETUP_DIR}/Wizard.bmp)
+add_custom_command(OUTPUT ${ZEN_SETUP_WIZARD_BITMAP}
+  COMMAND ${ZEN_CONVERT} ${ZEN_SETUP_BACKDROP} -resize x314 -gravity center -crop 164x314+0+0 +repage
+    -type TrueColor BMP3:${ZEN_SETUP_WIZARD_BITMAP}
+  DEPENDS ${ZEN_SETUP_BACKDROP} VERBATIM)
+
+# The read-me with Windows line ends, for its page and Notepad alike.
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/ReadMe.txt ${ZEN_SETUP_DIR}/ReadMe.lf.txt @ONLY)
+file(READ ${ZEN_SETUP_DIR}/ReadMe.lf.txt text)
+string(REPLACE "\n" "\r\n" text "${text}")
+file(WRITE ${ZEN_SETUP_DIR}/ReadMe.crlf.txt "${text}")
+configure_file(${ZEN_SETUP_DIR}/ReadMe.crlf.txt ${ZEN_SETUP_README} COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/zentharis.nsi.in ${ZEN_SETUP_SCRIPT} @ONLY)
+
+# What is shipped (the installer and the release's zip) is the .scr without its
+# debugging information.
+add_custom_command(OUTPUT ${ZEN_SETUP_SAVER}
+  COMMAND ${CMAKE_STRIP} --strip-all -o ${ZEN_SETUP_SAVER} $<TARGET_FILE:zentharis>
+  DEPENDS zentharis VERBATIM)
+add_custom_command(OUTPUT ${ZEN_SETUP_FILE}
+  COMMAND ${ZEN_MAKENSIS} -V2 -NOCD ${ZEN_SETUP_SCRIPT}
+  DEPENDS ${ZEN_SETUP_SCRIPT} ${ZEN_SETUP_SAVER} ${ZEN_SETUP_README} ${ZEN_SETUP_ICON}
+    ${ZEN_SETUP_WIZARD_BITMAP}
+  WORKING_DIRECTORY ${ZEN_SETUP_DIR} VERBATIM)
+add_custom_target(zentharis-setup ALL DEPENDS ${ZEN_SETUP_FILE})
