@@ -44,6 +44,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Dated as scripts/release.sh dates it (the last commit's time), the package built here
+# is byte for byte the one the release ships.
+if [[ -z "${SOURCE_DATE_EPOCH:-}" ]] && git rev-parse --git-dir > /dev/null 2>&1; then
+  export SOURCE_DATE_EPOCH="$(git log -1 --format=%ct)"
+fi
 (cd "$build" && cpack -G DEB > "$work/cpack.log") || { cat "$work/cpack.log"; fail "cpack failed"; }
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 package="$build/zentharis_${version}_amd64.deb"
