@@ -53,7 +53,9 @@ strings -n 3 -el "$dist/$setup" | grep -qx "$version" || fail "the installer doe
 python3 - "$dist/$zip" "zentharis-$version/" "$version" "$work/zentharis.scr" << 'EOF' || fail "the zip"
 import os, sys, time, zipfile
 path, folder, version, saver = sys.argv[1:]
+# A zip keeps seconds in steps of two.
 date = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]
+date = date[:5] + (date[5] - date[5] % 2,)
 with zipfile.ZipFile(path) as archive:
     assert archive.testzip() is None, "a damaged member"
     names = archive.namelist()
