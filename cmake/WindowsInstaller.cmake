@@ -49,9 +49,11 @@ configure_file(${ZEN_SETUP_DIR}/ReadMe.crlf.txt ${ZEN_SETUP_README} COPYONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/zentharis.nsi.in ${ZEN_SETUP_SCRIPT} @ONLY)
 
 # What is shipped (the installer and the release's zip) is the .scr without its
-# debugging information.
+# debugging information. strip writes the time into the header unless SOURCE_DATE_EPOCH
+# says otherwise: 0, as the linker leaves it, so any build folder gives the same bytes.
 add_custom_command(OUTPUT ${ZEN_SETUP_SAVER}
-  COMMAND ${CMAKE_STRIP} --strip-all -o ${ZEN_SETUP_SAVER} $<TARGET_FILE:zentharis>
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+    ${CMAKE_STRIP} --strip-all -o ${ZEN_SETUP_SAVER} $<TARGET_FILE:zentharis>
   DEPENDS zentharis VERBATIM)
 add_custom_command(OUTPUT ${ZEN_SETUP_FILE}
   COMMAND ${ZEN_MAKENSIS} -V2 -NOCD ${ZEN_SETUP_SCRIPT}
