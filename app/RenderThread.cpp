@@ -9,6 +9,7 @@
 #include "app/FramePacer.h"
 #include "app/ProcessObjects.h"
 #include "app/ScreenSaverHost.h"
+#include "Version.h"
 #include "platform/Clock.h"
 #include "platform/GLBinding.h"
 #include "platform/OpenGL.h"
@@ -126,7 +127,7 @@ int RenderThreadMain(platform::WindowHandle window)
 {
     ApplicationState& state = TheApplicationState;
     TheEventLog.Write(0, "Zentharis screensaver");
-    TheEventLog.Write(0, "Version: 1.0");
+    TheEventLog.Write(0, "Version: " ZEN_VERSION);
     const bool overlayOn = EnableFPS.Value() != 0;
     std::uint32_t previousTick = platform::TickCount();
     TheEventLog.Write(0, "Start common initialization");

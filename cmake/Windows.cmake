@@ -18,6 +18,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ZEN_BUILD_INPU
 
 enable_language(RC)
 set(ZEN_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(app/Version.h.in ${ZEN_GENERATED_DIR}/Version.h @ONLY)
 find_package(Threads REQUIRED)
 
 # GLEW, static, from the source fetched by scripts/fetch-debian-source.sh.
@@ -143,6 +144,7 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/version.rc.in ${ZEN_GENERAT
 file(GLOB ZEN_EXTRA_RESOURCE_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
 add_library(zentharis_resources OBJECT ${ZEN_RESOURCE_SCRIPT} ${ZEN_EXTRA_RESOURCE_SCRIPTS}
   ${ZEN_GENERATED_DIR}/version.rc)
+target_include_directories(zentharis_resources PRIVATE ${ZEN_GENERATED_DIR})
 
 # The screen saver: a GUI program whose entry point is wWinMain.
 add_executable(zentharis WIN32 platform/win32/WinMain.cpp $<TARGET_OBJECTS:zentharis_resources>)

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "Version.h"
 #include "platform/x11/DialogsGtk.h"
 
 namespace platform {
@@ -236,7 +237,7 @@ void SettingsDialogGtk::Build()
     gtk_frame_set_shadow_type(GTK_FRAME(nameBox), GTK_SHADOW_IN);
     gtk_widget_set_size_request(nameBox, 78 * kDialogUnitX, 60 * kDialogUnitY);
     gtk_widget_set_valign(nameBox, GTK_ALIGN_START);
-    GtkWidget* name = gtk_label_new("\nZentharis\nscreensaver\n1.0");
+    GtkWidget* name = gtk_label_new(ZEN_NAME_BOX_TEXT);
     gtk_label_set_justify(GTK_LABEL(name), GTK_JUSTIFY_CENTER);
     gtk_widget_set_valign(name, GTK_ALIGN_START);
     gtk_container_add(GTK_CONTAINER(nameBox), name);
