@@ -13,23 +13,26 @@ set(ZEN_SETUP_SAVER ${ZEN_SETUP_DIR}/zentharis.scr)
 set(ZEN_SETUP_README ${ZEN_SETUP_DIR}/ReadMe.txt)
 set(ZEN_SETUP_SCRIPT ${ZEN_SETUP_DIR}/zentharis.nsi)
 
-# The saver's icon, as the native build lists it for the .scr (icon 100).
-foreach(entry ${ZEN_NATIVE_RESOURCES})
-  if(entry MATCHES "^Icon\\|100\\|(.*)$")
-    set(ZEN_SETUP_ICON ${CMAKE_MATCH_1})
-  endif()
-endforeach()
+# The file the native build lists for a resource of the .scr (kind|id|file), or nothing.
+function(zen_native_resource kind id variable)
+  set(file "")
+  foreach(entry ${ZEN_NATIVE_RESOURCES})
+    if(entry MATCHES "^${kind}\\|${id}\\|(.*)$")
+      set(file ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  set(${variable} "${file}" PARENT_SCOPE)
+endfunction()
+
+# The saver's icon (icon 100).
+zen_native_resource(Icon 100 ZEN_SETUP_ICON)
 if(NOT ZEN_SETUP_ICON)
   message(FATAL_ERROR "The native build lists no icon 100 for the installer.")
 endif()
 
 # The finish page's picture: the middle of the generated dusk backdrop (bitmap 149), at
 # the 164x314 the page shows, as the uncompressed 24-bit BMP it takes.
-foreach(entry ${ZEN_NATIVE_RESOURCES})
-  if(entry MATCHES "^Bitmap\\|149\\|(.*)$")
-    set(ZEN_SETUP_BACKDROP ${CMAKE_MATCH_1})
-  endif()
-endforeach()
+zen_native_resource(Bitmap 149 ZEN_SETUP_BACKDROP)
 find_program(ZEN_CONVERT convert)
 if(NOT ZEN_SETUP_BACKDROP OR NOT ZEN_CONVERT)
   message(FATAL_ERROR "The installer's picture needs the backdrop (bitmap 149) and ImageMagick's convert.")
