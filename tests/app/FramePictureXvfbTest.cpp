@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -266,7 +267,11 @@ class FramePictureXvfb : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        context = new GLTestContext(1024, 768);
+        // ZEN_FRAME_PICTURE_SIZE=WxH runs it at another size (the display must be as large).
+        int width = 1024, height = 768;
+        if (const char* size = std::getenv("ZEN_FRAME_PICTURE_SIZE"))
+            std::sscanf(size, "%dx%d", &width, &height);
+        context = new GLTestContext(width, height);
         TheApplicationState.soundManager = new SoundManager(0);
         SlideshowPictures.GetEntries().clear();
         SlideshowPictures.GetEntries().push_back(
@@ -290,7 +295,8 @@ TEST_F(FramePictureXvfb, FramesAgreeWithTheFirstDrawingBeforeDuringAndAfterADisc
 {
     ASSERT_TRUE(context->IsReady());
     ASSERT_TRUE(TheApplicationState.soundManager->IsReady());
-    const std::string folder = MakeTestFolder("frame-picture");
+    const char* size = std::getenv("ZEN_FRAME_PICTURE_SIZE");
+    const std::string folder = MakeTestFolder(size != nullptr ? "frame-picture-" + std::string(size) : "frame-picture");
 
     CapturePlan choose;
     choose.chooseFrames = true;
