@@ -170,8 +170,6 @@ bool OffscreenTarget::CopyToView()
     // Rows top first in the buffer and in the window: the blit turns neither, and a
     // software renderer copies memory. Not an offscreen target's: those hold their
     // rows the same way, where a blit would turn them.
-    GLint drawFramebuffer = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
     GLint readFramebuffer = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
