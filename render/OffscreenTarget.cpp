@@ -182,20 +182,11 @@ bool OffscreenTarget::CopyToView()
 
 bool OffscreenTarget::CopyFrom(const OffscreenTarget& source)
 {
-    const int whole[4] = {0, 0, width_, height_};
-    return CopyFrom(source, whole);
-}
-
-bool OffscreenTarget::CopyFrom(const OffscreenTarget& source, const int box[4])
-{
     if (!(GLEW_VERSION_4_3 || GLEW_ARB_copy_image) || texture_ == 0 || source.texture_ == 0 ||
         source.texels_ != texels_ || source.width_ != width_ || source.height_ != height_)
         return false;
-    const int left = std::max(0, box[0]), bottom = std::max(0, box[1]);
-    const int right = std::min(width_, box[0] + box[2]), top = std::min(height_, box[1] + box[3]);
-    if (right > left && top > bottom)
-        glCopyImageSubData(source.texture_, GL_TEXTURE_2D, 0, left, bottom, 0, texture_, GL_TEXTURE_2D, 0, left,
-                           bottom, 0, right - left, top - bottom, 1);
+    glCopyImageSubData(source.texture_, GL_TEXTURE_2D, 0, 0, 0, 0, texture_, GL_TEXTURE_2D, 0, 0, 0, 0, width_,
+                       height_, 1);
     return true;
 }
 

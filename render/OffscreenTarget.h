@@ -63,9 +63,6 @@ public:
     // software renderer. False where the driver cannot copy images or the two differ
     // in size or kind; nothing is done then.
     bool CopyFrom(const OffscreenTarget& source);
-    // The same for the texels of one box (left, bottom, width, height; clipped to the
-    // buffer).
-    bool CopyFrom(const OffscreenTarget& source, const int box[4]);
 
     // Whether its own depth buffer holds 32-bit floats.
     bool HasFloatDepth() const { return floatDepth_; }

@@ -46,13 +46,10 @@ bool DistantView::Update()
 void DistantView::DrawPicture(const int (*boxes)[4], int boxCount)
 {
     // Each pass in every box before the next: the boxes do not overlap, and the
-    // buffers sampled are bound once. The backdrop's kept copy is copied without a
-    // draw where the driver can: a memory copy on a software renderer.
-    const OffscreenTarget* backdrop = horizon_.KeptCopy();
+    // buffers sampled are bound once. The backdrop is drawn into each box, not copied:
+    // on a software renderer an image copy first waits for every pass in flight, and
+    // a frame with many boxes then spends more waiting than a draw costs.
     for (int i = 0; i < std::max(1, boxCount); ++i) {
-        const int whole[4] = {0, 0, kept_.Width(), kept_.Height()};
-        if (backdrop != nullptr && kept_.CopyFrom(*backdrop, boxCount > 0 ? boxes[i] : whole))
-            continue;
         if (boxCount > 0)
             glScissor(boxes[i][0], boxes[i][1], boxes[i][2], boxes[i][3]);
         if (!horizon_.DrawKeptCopy()) {

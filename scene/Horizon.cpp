@@ -44,13 +44,10 @@ void Horizon::Draw()
         DrawPicture();
 }
 
-const OffscreenTarget* Horizon::KeptCopy()
+bool Horizon::CopyDrawnPicture()
 {
-    return PrepareCopy() ? &drawn_ : nullptr;
-}
-
-bool Horizon::PrepareCopy()
-{
+    // Sampling the view's pixels one for one costs far less than filtering the picture
+    // into them on a software renderer.
     if (!copyAllowed_ || copyFailed_)
         return false;
     switch (drawn_.PrepareForView()) {
@@ -66,15 +63,6 @@ bool Horizon::PrepareCopy()
     case OffscreenTarget::Preparation::Kept:
         break;
     }
-    return true;
-}
-
-bool Horizon::CopyDrawnPicture()
-{
-    // Sampling the view's pixels one for one costs far less than filtering the picture
-    // into them on a software renderer.
-    if (!PrepareCopy())
-        return false;
     drawn_.DrawToView();
     // As drawing the picture leaves them.
     glDisable(GL_TEXTURE_2D);

@@ -24,9 +24,6 @@ public:
     // that no clear of the colours is needed before it; false when there is no copy,
     // and nothing is drawn. Leaves the state as Draw does.
     bool DrawKeptCopy() { return CopyDrawnPicture(); }
-    // The kept copy for the current view, drawn when it was not yet; null when there
-    // is none.
-    const OffscreenTarget* KeptCopy();
     // False draws the picture every frame, as where the context has no such buffer
     // (for comparisons).
     void AllowCopy(bool allowed) { copyAllowed_ = allowed; }
@@ -36,7 +33,6 @@ public:
 private:
     void DrawPicture() const;
     bool CopyDrawnPicture();
-    bool PrepareCopy();
 
     unsigned texture_ = 0;
     OffscreenTarget drawn_{OffscreenTarget::Texels::Colour8};
