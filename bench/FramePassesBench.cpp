@@ -2,7 +2,10 @@
 // fixed frame times, each pass of the saver's frame followed by glFinish, so that the
 // process's processor time over it (the renderer's worker threads included) is the
 // pass's own. The window has no depth buffer, as the saver's has none. Needs a display:
-//   xvfb-run -s "-screen 0 1920x1080x24 -noreset" build/bench/FramePassesBench [WxH] [frames]
+//   xvfb-run -s "-screen 0 1920x1080x24 -noreset" build/bench/FramePassesBench [WxH] [frames] [whole]
+// With "whole" the saver's own frame runs unbroken instead, as fast as it goes: the
+// same frames every run, so that two builds compare on equal work (frames a second
+// and processor time a frame).
 // The first 600 frames (ten seconds: shaders compiled, the cloud grown) are not timed.
 // What the process spends meanwhile without drawing (the sound mixer, the picture loader)
 // is measured over a pause of the same length and taken off each pass in proportion to
@@ -65,6 +68,30 @@ const char* const kPassNames[kPassCount] = {
 
 std::uint32_t FrameTime(int frame) { return frame % 3 == 0 ? 17u : 16u; }
 
+int RunWholeFrames(GLTestContext& gl, int warmUp, int frames)
+{
+    double cpuStart = 0.0;
+    double wallStart = 0.0;
+    for (int frame = 0; frame < warmUp + frames; ++frame) {
+        if (frame == warmUp) {
+            glFinish();
+            cpuStart = Seconds(CLOCK_PROCESS_CPUTIME_ID);
+            wallStart = Seconds(CLOCK_MONOTONIC);
+        }
+        RenderFrame(FrameTime(frame));
+        TheFrameFences.EndPass();
+        gl.Swap();
+        TheFrameFences.FrameShown();
+    }
+    glFinish();
+    const double wall = Seconds(CLOCK_MONOTONIC) - wallStart;
+    const double cpu = Seconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+    std::printf("%d frames after %d, whole: %.1f fps, %.2f ms a frame, processor %.2f ms a frame\n", frames,
+                warmUp, frames / wall, wall * 1000.0 / frames, cpu * 1000.0 / frames);
+    DestroyScene();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -76,6 +103,7 @@ int main(int argc, char** argv)
         std::sscanf(argv[1], "%dx%d", &width, &height);
     if (argc > 2)
         frames = std::atoi(argv[2]);
+    const bool wholeFrames = argc > 3 && std::string(argv[3]) == "whole";
     GLTestContext gl(width, height, false);
     if (!gl.IsReady()) {
         std::fprintf(stderr, "no OpenGL context (is there a display?)\n");
@@ -93,6 +121,8 @@ int main(int argc, char** argv)
     state.tentacles->SetWaitForPictures(true);
 
     const int warmUp = 600;
+    if (wholeFrames)
+        return RunWholeFrames(gl, warmUp, frames);
     double spent[kPassCount] = {};
     double lasted[kPassCount] = {};
     double drawingSeconds = 0.0;
