@@ -129,7 +129,7 @@ void TentaclesHolder::Draw()
     }
     if (DiscVisible()) {
         // Faded fully in, the disc hides what lies behind it (its picture is opaque):
-        // blending would give the same pixels at a quarter more of the disc's cost.
+        // blending would give the same pixels at an eighth more of the disc's cost.
         if (Alpha() < 1.0) {
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             glEnable(GL_BLEND);
