@@ -13,7 +13,6 @@ const float WrinkleWidth = 0.4;
 const float WrinkleRadius = 2.0;
 const vec3 WrinkleColor = vec3(0.2, 0.6, 0.2);
 const vec3 WrinkleSpecular = vec3(0.6, 0.6, 0.6);
-const float WrinkleSpecularPow = 8.0;
 
 varying vec2 vGridPoint;
 varying vec3 vNormal;
@@ -32,8 +31,13 @@ vec3 Shade(vec3 normal, vec3 ownColor)
     if (value < 0.0) {
         diffuse = -value;
         float r = 2.0 * value * dot(normal, view) - dot(LightDirection, view);
-        if (r > 0.0)
-            specular = pow(r, WrinkleSpecularPow);
+        if (r > 0.0) {
+            // r to the power 8 by 3 squarings: pow costs an exp2 and a log2 a pixel.
+            float power = r * r;
+            power *= power;
+            power *= power;
+            specular = power;
+        }
     }
     return ownColor * (0.3 + 0.7 * diffuse) + WrinkleSpecular * specular;
 }

@@ -11,7 +11,6 @@ const vec3 UserPoint = vec3(0.0, 0.0, 4.0);
 const vec3 FirstColor = vec3(0.0, 0.9, 0.0);
 const vec3 SecondColor = vec3(1.3, 1.3, 0.0);
 const vec3 Specular = vec3(0.7, 0.7, 0.7);
-const float SpecularPow = 3.0;
 
 varying vec2 vGridPoint;
 varying vec3 vNormal;
@@ -29,7 +28,8 @@ vec3 Shade(vec3 normal, vec3 ownColor)
         diffuse = -value;
         float r = 2.0 * value * dot(normal, view) - dot(LightDirection, view);
         if (r > 0.0)
-            specular = pow(r, SpecularPow);
+            // r to the power 3, multiplied out: pow costs an exp2 and a log2 a pixel.
+            specular = r * r * r;
     }
     return ownColor * (0.3 + 0.5 * diffuse) + Specular * specular;
 }
