@@ -26,7 +26,11 @@ sizes=("$@")
 warmup=5
 cmake --build "$build" -j2 --target zentharis EmptyFrameLoopBench zen_fixed_seed zen_swap_stamps > /dev/null
 preload="$build/bench/libzen_swap_stamps.so"
-[[ "${ZEN_BENCH_FIXED_SEED:-0}" == 1 ]] && preload="$preload $build/bench/libzen_fixed_seed.so"
+seedNote=""
+if [[ "${ZEN_BENCH_FIXED_SEED:-0}" == 1 ]]; then
+  preload="$preload $build/bench/libzen_fixed_seed.so"
+  seedNote=" (scene seed fixed)"
+fi
 saver="$(readlink -f "${ZEN_BENCH_SAVER:-$build/zentharis}")"
 pictures="$build/sample-pictures"
 
@@ -98,7 +102,7 @@ run_saver() {
       100 * s / t, (n > 0 ? 1000 * s / n : 0), 100 * x / t }' "$work/cpu"
 }
 
-echo "saver: $saver${preload:+ (scene seed fixed)}"
+echo "saver: $saver$seedNote"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg), ${seconds} s per run, first ${warmup} s left out"
 for size in "${sizes[@]}"; do
   echo "== ${size}"
@@ -107,6 +111,6 @@ for size in "${sizes[@]}"; do
     awk -F, '/^"BM_EmptyFrameLoop/ { printf "%-31s %7.1f fps  %6.2f ms a frame\n", "empty frame loop:", 1e6 / $3, $3 / 1000 }'
   run_saver "$size" 0
   [[ "${ZEN_BENCH_VSYNC:-1}" == 0 ]] || run_saver "$size" 1
-  [[ "${ZEN_BENCH_FRAGMENTS:-0}" == 1 ]] && run_saver "$size" 0 hud
+  [[ "${ZEN_BENCH_FRAGMENTS:-0}" != 1 ]] || run_saver "$size" 0 hud
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
