@@ -32,7 +32,11 @@ LONG WINAPI GuardFilter(EXCEPTION_POINTERS* exception)
     if (decision != EXCEPTION_EXECUTE_HANDLER)
         return decision;
     SetSaverRunning(false);
-    ExitProcess(static_cast<UINT>(-1));
+    // Not ExitProcess: it would run every library's detach and exit handlers after a
+    // fault, while threads it stops may hold the locks those handlers wait on. The log
+    // is flushed record by record, so nothing is lost.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(-1));
+    return EXCEPTION_CONTINUE_SEARCH;
 }
 
 }  // namespace
