@@ -3,14 +3,64 @@
 // address that holds no code. The saver's guard is process-wide, so such a thread's
 // fault meets it as a fault of the saver's own threads would. Before the fault the
 // system is told that a saver runs (as Windows 9x is told while a password protects
-// one); this program then reports how the saver's process ended.
+// one), and LockedAtExit.dll, from this program's folder, is loaded into the saver: a
+// lock left held, which an exit running the libraries' detach handlers waits on for
+// ever. This program then reports how the saver's process ended.
 //   FaultInjector             the fault
 //   FaultInjector --running   whether the system counts a saver as running; a process of
 //                             its own, as Wine's processes keep the value they last saw
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+namespace {
+
+std::wstring LibraryBesideThisProgram(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
+}
+
+// The loading thread's exit code holds only the low half of the module's address.
+bool HasModule(DWORD processId, const std::wstring& name)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    MODULEENTRY32W module;
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snapshot, &module); more && !found; more = Module32NextW(snapshot, &module))
+        found = lstrcmpiW(module.szModule, name.c_str()) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// A thread of the process runs LoadLibraryW: kernel32 lies at the same address in
+// every process of a session.
+bool LoadIntoProcess(HANDLE process, const std::wstring& library)
+{
+    const SIZE_T bytes = (library.size() + 1) * sizeof(wchar_t);
+    void* remotePath = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remotePath == nullptr || !WriteProcessMemory(process, remotePath, library.c_str(), bytes, nullptr))
+        return false;
+    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remotePath, 0, nullptr);
+    if (thread == nullptr)
+        return false;
+    const bool ended = WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended && HasModule(GetProcessId(process), library.substr(library.find_last_of(L"\\/") + 1));
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -39,6 +89,11 @@ int main(int argc, char** argv)
         std::printf("cannot open the saver's process %lu\n", static_cast<unsigned long>(processId));
         return 2;
     }
+    if (!LoadIntoProcess(process, LibraryBesideThisProgram(L"LockedAtExit.dll"))) {
+        std::printf("cannot load LockedAtExit.dll into the saver: error %lu\n", GetLastError());
+        return 2;
+    }
+
     BOOL previous = FALSE;
     SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, TRUE, &previous, 0);
 

@@ -6,6 +6,9 @@
 # the process with -1 (255 to the shell). Without the guard the process would end with
 # the fault's own code (0xC0000005, 5 to the shell) and the system would still count a
 # saver as running. The log stops where the fault struck: nothing was torn down.
+# The injector first loads a library into the saver whose detach handler waits for a
+# worker that the exit stops: an exit that ran the libraries' detach handlers after the
+# fault would never end, as one did now and then when a stopped thread held a lock.
 set -euo pipefail
 source "$(dirname "$0")/wine-test-lib.sh"
 wine_test_setup "$0" "$@"
