@@ -3,9 +3,10 @@
 // address that holds no code. The saver's guard is process-wide, so such a thread's
 // fault meets it as a fault of the saver's own threads would. Before the fault the
 // system is told that a saver runs (as Windows 9x is told while a password protects
-// one), and LockedAtExit.dll, from this program's folder, is loaded into the saver: a
-// lock left held, which an exit running the libraries' detach handlers waits on for
-// ever. This program then reports how the saver's process ended.
+// one), and LockedAtExit.dll, from this program's folder, is loaded into the saver: its
+// detach handler waits for a worker thread that an exit stops, so an exit that runs the
+// libraries' detach handlers never ends. This program then reports how the saver's
+// process ended.
 //   FaultInjector             the fault
 //   FaultInjector --running   whether the system counts a saver as running; a process of
 //                             its own, as Wine's processes keep the value they last saw
