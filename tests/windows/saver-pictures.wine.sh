@@ -57,12 +57,11 @@ capture_screens() {
   done
 }
 
-# wait_for_quarters <seconds> <name> [others]: until the picture shows on the disc,
-# upright and not mirrored (its whole screenshot kept as SHOTS/<name>.png); fails when it
-# does not, when the saver ends, or when the test itself cannot tell; and when it shows
-# turned, unless "others" says that other pictures with these colours may show too.
+# wait_for_quarters <seconds> <name>: until the picture shows on the disc, upright and
+# not mirrored (its whole screenshot kept as SHOTS/<name>.png); fails when it does not,
+# when it shows turned, when the saver ends, or when the test itself cannot tell.
 wait_for_quarters() {
-  local limit="$1" name="$2" others="${3:-}" started=$SECONDS status small
+  local limit="$1" name="$2" started=$SECONDS status small
   rm -rf "$WORK/shots"
   mkdir -p "$WORK/shots"
   capture_screens &
@@ -78,8 +77,7 @@ wait_for_quarters() {
       case $status in
         0) cp "${small%.png}.full.png" "$SHOTS/$name.png"; found=1; break ;;
         1) rm -f "$small" "${small%.png}.full.png" ;;
-        2) [[ -n "$others" ]] && { rm -f "$small" "${small%.png}.full.png"; continue; }
-           kill "$capturer"; fail "the picture is turned or mirrored: $(cat "$WORK/quarters.txt")" ;;
+        2) kill "$capturer"; fail "the picture is turned or mirrored: $(cat "$WORK/quarters.txt")" ;;
         *) kill "$capturer"; fail "the screenshot could not be looked at ($status): $(cat "$WORK/quarters.txt")" ;;
       esac
     done
